@@ -1,0 +1,61 @@
+# Build helpers shared by every folder.
+
+function(veldmark_apply_sanitizer mode)
+    if(mode STREQUAL "asan")
+        add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+        add_link_options(-fsanitize=address,undefined)
+    elseif(mode STREQUAL "tsan")
+        add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+        add_link_options(-fsanitize=thread)
+    elseif(mode STREQUAL "fuzz")
+        if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+            message(FATAL_ERROR "The fuzz configuration needs clang (CXX=clang++)")
+        endif()
+        add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+        add_link_options(-fsanitize=address,undefined)
+    elseif(NOT mode STREQUAL "plain")
+        message(FATAL_ERROR "VELDMARK_SANITIZE must be plain, asan, tsan or fuzz")
+    endif()
+endfunction()
+
+# veldmark_test(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# One executable per unit; the labels pick what the sanitizer runs execute
+# ("device" runs under ASan/UBSan and TSan).
+function(veldmark_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600
+        ENVIRONMENT "VELDMARK_DATA_DIR=${CMAKE_SOURCE_DIR}/data;QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# veldmark_bench(NAME <name> SOURCES <files...> LIBS <targets...>)
+function(veldmark_bench)
+    cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${B_NAME} ${B_SOURCES})
+    target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+    set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
+
+# veldmark_fuzz(NAME <name> SOURCES <files...> LIBS <targets...>)
+function(veldmark_fuzz)
+    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()
+
+# Adds every immediate subfolder of the current folder that has a CMakeLists.txt.
+function(veldmark_add_subfolders)
+    file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child ${children})
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
+           AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()
