@@ -1,0 +1,34 @@
+#pragma once
+// The keyboard (0x0C45:0x7666): interface 0 boot keyboard, interface 1 with the
+// event collection (col03) and the vendor command collection (col04).
+//
+// Its key table has 144 positions in matrix order, which is not the key-button
+// order the host's page uses: key button b's factory code sits at position
+// (7 × b + 7) mod 144, so Escape (button 0, code 20 00 29) is at position 7;
+// unused positions hold 00 00 00 and carry LED 0xFF in the LED map.
+
+#include <array>
+#include <cstdint>
+
+#include "sim/firmware.h"
+
+namespace sim {
+
+inline constexpr int kKeyboardButtons = 126;
+inline constexpr int kKeyboardPositions = 144;
+inline constexpr int kKeyboardLeds = 126;
+inline constexpr size_t kKeyboardColorGroups = 8;
+inline constexpr size_t kMacroMemoryBytes = 0x48 * 128;  // 9216
+inline constexpr size_t kKeyboardRecordStride = 25;
+inline constexpr size_t kKeyboardRecordSize = 26;
+
+FirmwareLayout KeyboardLayout();
+
+// Factory code (kind, parameter 1, parameter 2) of key button 0..125.
+std::array<uint8_t, 3> KeyboardFactoryCode(int button);
+// Key position holding key button `button`'s factory code.
+int KeyboardPositionOfButton(int button);
+// LED index of key button `button` (what the LED map holds at its position).
+int KeyboardLedOfButton(int button);
+
+}  // namespace sim
