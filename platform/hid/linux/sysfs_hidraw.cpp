@@ -1,0 +1,136 @@
+#include "platform/hid/linux/sysfs_hidraw.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+#include "platform/hid/linux/collection_path.h"
+
+namespace platform::hid::linux_hid {
+namespace fs = std::filesystem;
+namespace {
+
+// A report descriptor is at most 4096 bytes (HID_MAX_DESCRIPTOR_SIZE); a
+// larger file is not a descriptor and is not read.
+constexpr size_t kMaxDescriptor = 4096;
+
+bool ReadFile(const fs::path& path, std::string& out, size_t limit = 65536) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (out.size() > limit) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::optional<uint16_t> ReadHexAttribute(const fs::path& path) {
+    std::string text;
+    if (!ReadFile(path, text, 64)) {
+        return std::nullopt;
+    }
+    text = Trimmed(text);
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 16);
+    if (text.empty() || *end != '\0' || value > 0xFFFF) {
+        return std::nullopt;
+    }
+    return static_cast<uint16_t>(value);
+}
+
+unsigned NodeNumber(const std::string& node) {
+    return static_cast<unsigned>(std::strtoul(node.c_str() + 6, nullptr, 10));
+}
+
+}  // namespace
+
+std::string UeventValue(const std::string& uevent, const std::string& key) {
+    std::istringstream lines(uevent);
+    std::string line;
+    const std::string prefix = key + "=";
+    while (std::getline(lines, line)) {
+        if (line.compare(0, prefix.size(), prefix) == 0) {
+            return Trimmed(line.substr(prefix.size()));
+        }
+    }
+    return {};
+}
+
+SysfsHidraw::SysfsHidraw(std::string root, std::string devDir)
+    : m_root(std::move(root)), m_devDir(std::move(devDir)) {}
+
+std::vector<std::string> SysfsHidraw::ListNodes() const {
+    std::vector<std::string> nodes;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(fs::path(m_root) / "sys/class/hidraw", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("hidraw", 0) == 0 && name.size() > 6) {
+            nodes.push_back(name);
+        }
+    }
+    std::sort(nodes.begin(), nodes.end(), [](const std::string& a, const std::string& b) {
+        return NodeNumber(a) < NodeNumber(b);
+    });
+    return nodes;
+}
+
+bool SysfsHidraw::Describe(const std::string& node, HidrawNodeInfo& out,
+                           bool withDescriptor) const {
+    if (node.find('/') != std::string::npos || node.rfind("hidraw", 0) != 0) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::path sysRoot = fs::canonical(fs::path(m_root) / "sys", ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path hidDir = fs::canonical(sysRoot / "class/hidraw" / node / "device", ec);
+    std::string uevent;
+    if (ec || !ReadFile(hidDir / "uevent", uevent)) {
+        return false;
+    }
+    out = HidrawNodeInfo{};
+    out.node = node;
+    out.devnode = m_devDir + "/" + node;
+    if (!ParseHidId(UeventValue(uevent, "HID_ID"), out.bus, out.vendorId, out.productId)) {
+        return false;
+    }
+    out.name = UeventValue(uevent, "HID_NAME");
+    std::string descriptor;
+    if (withDescriptor && ReadFile(hidDir / "report_descriptor", descriptor, kMaxDescriptor)) {
+        out.descriptor.assign(descriptor.begin(), descriptor.end());
+    }
+    // The USB interface and device sit above the hid device; the walk stays
+    // below the tree's sys directory so that a recorded tree is never left.
+    const std::string top = sysRoot.string() + "/";
+    for (fs::path dir = hidDir.parent_path(); dir.string().rfind(top, 0) == 0;
+         dir = dir.parent_path()) {
+        if (!out.interfaceNumber) {
+            out.interfaceNumber = ReadHexAttribute(dir / "bInterfaceNumber");
+        }
+        if (const auto version = ReadHexAttribute(dir / "bcdDevice")) {
+            out.version = *version;
+            break;
+        }
+    }
+    if (!out.interfaceNumber) {
+        out.interfaceNumber = InterfaceFromPhys(UeventValue(uevent, "HID_PHYS"));
+    }
+    return true;
+}
+
+}  // namespace platform::hid::linux_hid
