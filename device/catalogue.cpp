@@ -39,6 +39,34 @@ constexpr std::string_view kPowerContainer = "device_power_switch";
 
 }  // namespace
 
+const char* KindName(uint16_t kind) {
+    switch (kind) {
+        case kKindKeyboard:
+            return "keyboard";
+        case kKindMouse:
+            return "mouse";
+        case kKindMousePad:
+            return "mousepad";
+        case kKindSlowMouse:
+            return "slow mouse";
+        case kKindHeadset:
+            return "headset";
+        default:
+            return "unknown";
+    }
+}
+
+const char* RoleName(uint16_t role) {
+    switch (role) {
+        case kRoleCommand:
+            return "command";
+        case kRoleEvent:
+            return "event";
+        default:
+            return "unknown";
+    }
+}
+
 bool InterfaceRecord::SameInterface(const InterfaceRecord& other) const {
     return vendorId == other.vendorId && productId == other.productId &&
            interfaceNumber == other.interfaceNumber && collectionNumber == other.collectionNumber;

@@ -31,6 +31,11 @@ inline constexpr int32_t kTypeMouse = 1;
 inline constexpr int32_t kTypeMousePad = 2;
 inline constexpr int32_t kTypeHeadset = 3;
 
+// "keyboard", "mouse", "mousepad", "slow mouse", "headset", or "unknown".
+const char* KindName(uint16_t kind);
+// "command" or "event", or "unknown".
+const char* RoleName(uint16_t role);
+
 // The vendor command interface's top-level collection.
 inline constexpr uint16_t kVendorUsagePage = 0xFF1C;
 inline constexpr uint16_t kVendorUsage = 0x0092;

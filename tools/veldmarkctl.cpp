@@ -1,0 +1,59 @@
+// veldmarkctl: looks at the supported devices from the command line.
+// Each command group lives in its own ctl_<group> file and joins the table
+// below with one line.
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/ctl_device.h"
+
+namespace {
+
+using CommandFunction = int (*)(const std::vector<std::string>& args, std::ostream& out,
+                                std::ostream& err);
+
+struct CommandGroup {
+    const char* name;
+    CommandFunction run;
+    const char* usage;
+};
+
+constexpr CommandGroup kCommands[] = {
+    {"list", RunListCommand, "list                  HID collections, identities and slots"},
+    {"info", RunInfoCommand, "info <kind>           device information record of a device"},
+    {"watch", RunWatchCommand, "watch [--seconds N]   arrivals and removals as they happen"},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: veldmarkctl <command> [arguments]\ncommands:\n";
+    for (const CommandGroup& command : kCommands) {
+        out << "  " << command.usage << '\n';
+    }
+    out << "VELDMARK_HID=sim[:kinds] selects the simulated devices; VELDMARK_TRACE=1 prints "
+           "the debug trace on stderr.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "help" || name == "--help" || name == "-h") {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const CommandGroup& command : kCommands) {
+        if (name == command.name) {
+            return command.run(args, std::cout, std::cerr);
+        }
+    }
+    std::cerr << "veldmarkctl: unknown command \"" << name << "\"\n";
+    PrintUsage(std::cerr);
+    return 2;
+}
