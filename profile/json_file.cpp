@@ -1,0 +1,92 @@
+#include "profile/json_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <fstream>
+#include <sstream>
+
+#include "platform/trace/trace.h"
+#include "profile/user_file.h"
+
+std::string CJsonFile::ReadText(const std::string& path) const {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    bool complete = false;
+    if (file) {
+        std::ostringstream buffer;
+        buffer << file.rdbuf();
+        complete = !file.bad();
+        text = buffer.str();
+    }
+    platform::trace::Format("readjsonFile 错误吗：：%d", errno);
+    return complete ? text : std::string();
+}
+
+Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
+    Json::Value value;
+    bool parsed = false;
+    try {
+        Json::Reader reader;
+        parsed = reader.parse(text.data(), text.data() + text.size(), value, true);
+    } catch (const std::exception&) {
+        // jsoncpp throws on documents nested deeper than it allows.
+        parsed = false;
+    }
+    if (ok != nullptr) {
+        *ok = parsed;
+    }
+    return parsed ? value : Json::Value();
+}
+
+Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status) const {
+    const std::string text = ReadText(path);
+    JsonLoadStatus result = JsonLoadStatus::Ok;
+    Json::Value value;
+    if (text.empty()) {
+        platform::trace::Write(path);
+        result = profile::FileExists(path) ? JsonLoadStatus::Empty : JsonLoadStatus::Missing;
+    } else {
+        bool ok = false;
+        value = Parse(text, &ok);
+        if (!ok) {
+            result = JsonLoadStatus::Damaged;
+        }
+    }
+    if (status != nullptr) {
+        *status = result;
+    }
+    return value;
+}
+
+std::string CJsonFile::StyledText(const Json::Value& value) {
+    Json::StyledWriter writer;
+    return writer.write(value) + "\n";
+}
+
+int CJsonFile::Write(const std::string& path, const Json::Value& value) const {
+    int error = 0;
+    const bool ok = profile::WriteFileAtomically(path, StyledText(value), &error);
+    platform::trace::Format("wirtejsonFile 错误吗：：%d", error);
+    return ok ? 0 : 1;
+}
+
+std::string CJsonFile::MakeTimeStampId() {
+    return MakeTimeStampId(std::chrono::system_clock::now());
+}
+
+std::string CJsonFile::MakeTimeStampId(std::chrono::system_clock::time_point when) {
+    const auto since = when.time_since_epoch();
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000;
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(when));
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis < 0 ? millis + 1000 : millis));
+    return text;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Reading and writing the program's JSON documents (profiles, profile lists,
+// stores, patterns, settings).
+//
+// Documents are written in jsoncpp's styled form (indented, one member per
+// line) followed by "\n", through WriteFileAtomically, so a failed write
+// leaves the previous file in place. Text is UTF-8 in both directions.
+//
+// CJsonFile holds no state; any thread may use its own or a shared instance.
+
+#include <json/json.h>
+
+#include <chrono>
+#include <string>
+
+// How a Load went; lets callers that are about to replace a file keep a
+// damaged one aside first.
+enum class JsonLoadStatus {
+    Ok,       // parsed
+    Missing,  // no such file, or it could not be read
+    Empty,    // the file has no bytes
+    Damaged,  // the file has bytes that are not a JSON document
+};
+
+class CJsonFile {
+  public:
+    // The whole file as bytes; empty text when the file cannot be opened or
+    // was not read completely.
+    std::string ReadText(const std::string& path) const;
+
+    // The parsed document (comments collected); null when the file is
+    // missing, empty or not JSON. `status` (optional) tells which.
+    Json::Value Load(const std::string& path, JsonLoadStatus* status = nullptr) const;
+
+    // Parses text the way Load does; null when it is not JSON.
+    static Json::Value Parse(const std::string& text, bool* ok = nullptr);
+
+    // 0 when `value` replaced the file's content, 1 when it could not be
+    // written (the old file is then unchanged).
+    int Write(const std::string& path, const Json::Value& value) const;
+
+    // The styled text Write puts into a file.
+    static std::string StyledText(const Json::Value& value);
+
+    // The local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day,
+    // hour, minute, second, millisecond). Two calls within one millisecond
+    // give the same text; callers that need unique names check for clashes.
+    static std::string MakeTimeStampId();
+    static std::string MakeTimeStampId(std::chrono::system_clock::time_point when);
+};

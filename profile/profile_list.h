@@ -1,0 +1,124 @@
+#pragma once
+// The profile list of one device: the named profiles in "ProfileList.ini"
+// (a JSON document despite its name) in the device's profile folder, one of
+// them selected, each with its document UUID + ".Json" beside the list.
+//
+// This is the model under the profile drop-down of a device page and under
+// `veldmarkctl profile`: it shows nothing. Each operation re-reads the list
+// file first (another copy of the program or the command-line tool may have
+// changed it), applies its change, writes the files and reports the outcome,
+// including the language key of the message the window must show, if any.
+//
+// List file: {"profilelist": [{"profilename", "profileUUID",
+// "profileislink": 0, "profilelinkmame": ""}, …], "profileselect": index}.
+// Entries whose UUID is not a plain file name, or repeats an earlier one, are
+// dropped when the list is read. Names are UTF-8; names compare without
+// regard to ASCII letter case.
+//
+// Used from one thread at a time.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "profile/json_file.h"
+
+namespace profile {
+
+enum class ProfileResult {
+    Done,          // the change is on disk
+    Unchanged,     // nothing to do (empty name, no path)
+    Refused,       // a limit or a missing selection forbids it
+    NameClash,     // another profile has that name
+    InvalidInput,  // an import file that is not a profile
+    WriteFailed,   // a file could not be written; see `detail`
+};
+
+struct ProfileOutcome {
+    ProfileResult result = ProfileResult::Unchanged;
+    std::string messageKey;  // language key the window shows, empty for none
+    std::string detail;      // a name or a reason, for logs and the command line
+
+    bool Ok() const { return result == ProfileResult::Done; }
+};
+
+struct ProfileEntry {
+    std::string name;
+    std::string uuid;
+};
+
+class ProfileList {
+  public:
+    static constexpr int kMaxProfiles = 50;  // AddProfile refuses beyond; copy and import do not
+
+    // Device kinds: 1 keyboard, 2 mouse, 3 mousepad, 7 headset.
+    void SetPaths(const std::string& profileFolder, const std::string& defaultDocument);
+    void SetDeviceKind(int kind) { m_kind = kind; }
+
+    // Reads the list; creates "Profile 1" from the default document when the
+    // list is missing, damaged (kept aside as ".bad") or empty; selects the
+    // stored selection.
+    ProfileOutcome InitProfiles();
+    ProfileOutcome SelectProfile(int index);
+    // Appends "Profile n" (smallest free n) from the default document and
+    // selects it; refused with 50 profiles.
+    ProfileOutcome AddProfile();
+    // Appends a copy of the selected profile named "<name> Copy" (" Copy"
+    // repeated while the name is taken).
+    ProfileOutcome CopyProfile();
+    // Removes the selected profile and its document; needs two profiles.
+    // The previous profile (or the new first one) becomes selected.
+    ProfileOutcome DeleteProfile();
+    // Renames the selected profile; a name any profile has (in any letter
+    // case) is refused with "message_text_5".
+    ProfileOutcome RenameProfile(const std::string& name);
+    // Rewrites the selected profile's document from the default document,
+    // keeping name and UUID; a headset keeps its custom equaliser presets.
+    ProfileOutcome RestoreDefaults();
+    // Appends the profile document at `path` (it needs "profilename" and
+    // "profileUUID" at its root) under its name, with "(n)" appended while
+    // the name is taken, and a new UUID.
+    ProfileOutcome ImportProfile(const std::string& path);
+    // Writes the selected profile's document to `path`.
+    ProfileOutcome ExportProfile(const std::string& path);
+
+    int GetSelectedIndex() const { return m_selected; }
+    std::string GetSelectedId() const;
+    const std::vector<ProfileEntry>& GetEntries() const { return m_entries; }
+    std::string ListPath() const { return m_folder + "ProfileList.ini"; }
+    std::string DocumentPath(const std::string& uuid) const { return m_folder + uuid + ".Json"; }
+
+  private:
+    enum class ReadResult { Read, Unusable };
+    ReadResult ReadList();
+    // Re-reads the list; when the file is gone or damaged the in-memory list
+    // stands in for it (and is written back by the operation).
+    void Refresh();
+    bool WriteList();
+    bool HasName(const std::string& name) const;
+    bool HasSelection() const;
+    std::string NewProfileId() const;
+    Json::Value DefaultDocumentNamed(const std::string& name, const std::string& uuid) const;
+    Json::Value CompleteDocument(const std::string& uuid) const;
+    ProfileOutcome AppendProfile(const std::string& name, Json::Value document, bool select);
+
+    CJsonFile m_jsonFile;
+    std::string m_folder;
+    std::string m_defaultDocument;
+    int m_kind = 0;
+    Json::Value m_listDocument{Json::objectValue};
+    std::vector<ProfileEntry> m_entries;
+    int m_selected = -1;
+};
+
+// Case-insensitive (ASCII letters) equality of two names.
+bool SameProfileName(const std::string& a, const std::string& b);
+
+// The seven function tabs of a device page, numbered 1-7; empty text for
+// other numbers.
+std::string ProfileTabName(int number);
+// Which tabs a device kind hides (false) or shows (true); tabs not listed
+// keep the visibility the layout gave them.
+std::vector<std::pair<std::string, bool>> ProfileTabVisibility(int kind);
+
+}  // namespace profile
