@@ -73,7 +73,8 @@ class CDeviceDiscovery {
     void Stop();
     bool IsRunning() const { return m_running.load(); }
 
-    // One pass on the caller's thread, exactly as the thread runs it.
+    // One pass on the caller's thread, exactly as the thread runs it; only
+    // while the thread is not running (tools and tests drive passes this way).
     void RunPass();
 
     const Counters& Stats() const { return m_counters; }
