@@ -11,6 +11,38 @@ const Json::Value& Null() {
     return null;
 }
 
+// Length of the valid UTF-8 sequence starting at `at`, 0 when it is not one.
+size_t Utf8SequenceLength(std::string_view text, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = 0;
+    uint32_t code = 0;
+    uint32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, code = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, code = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, code = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) {
+        return 0;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = code << 6 | (byte(at + i) & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < minimum || surrogate || code > 0x10FFFF ? 0 : length;
+}
+
 }  // namespace
 
 const Json::Value& Member(const Json::Value& value, const char* key) {
@@ -78,7 +110,25 @@ int32_t Int32(const Json::Value& value) {
 }
 
 std::string Text(const Json::Value& value) {
-    return value.isString() ? value.asString() : std::string();
+    return value.isString() ? ValidUtf8(value.asString()) : std::string();
+}
+
+std::string ValidUtf8(std::string_view text) {
+    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+    std::string result;
+    result.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            result += kReplacement;
+            ++i;
+        } else {
+            result.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return result;
 }
 
 Json::Value& ObjectMember(Json::Value& value, const char* key) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace profile::json {
 
@@ -37,8 +38,13 @@ uint8_t Truth(const Json::Value& value);
 // Integer clamped into the 32-bit signed range.
 int32_t Int32(const Json::Value& value);
 
-// The text of a string value; empty for anything else.
+// The text of a string value as valid UTF-8; empty for anything else.
 std::string Text(const Json::Value& value);
+
+// `text` with every byte that does not start a valid UTF-8 sequence (and
+// every overlong form, surrogate or code point above U+10FFFF) replaced by
+// U+FFFD, the way the JSON writer would store it.
+std::string ValidUtf8(std::string_view text);
 
 // `value` made an object (a value of another type is replaced) and its member
 // `key` returned for writing.

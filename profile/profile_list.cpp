@@ -265,7 +265,8 @@ ProfileOutcome ProfileList::DeleteProfile() {
     return Outcome(ProfileResult::Done, removed.name);
 }
 
-ProfileOutcome ProfileList::RenameProfile(const std::string& name) {
+ProfileOutcome ProfileList::RenameProfile(const std::string& requested) {
+    const std::string name = json::ValidUtf8(requested);
     if (name.empty()) {
         return Outcome(ProfileResult::Unchanged);
     }

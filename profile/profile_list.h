@@ -70,8 +70,9 @@ class ProfileList {
     // The previous profile (or the new first one) becomes selected.
     ProfileOutcome DeleteProfile();
     // Renames the selected profile; a name any profile has (in any letter
-    // case) is refused with "message_text_5".
-    ProfileOutcome RenameProfile(const std::string& name);
+    // case) is refused with "message_text_5". Bytes that are not UTF-8 are
+    // replaced by U+FFFD.
+    ProfileOutcome RenameProfile(const std::string& requested);
     // Rewrites the selected profile's document from the default document,
     // keeping name and UUID; a headset keeps its custom equaliser presets.
     ProfileOutcome RestoreDefaults();
