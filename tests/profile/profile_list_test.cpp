@@ -1,0 +1,301 @@
+#include "profile/profile_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "profile/profile_paths.h"
+#include "tests/profile/profile_test_support.h"
+
+namespace {
+
+using profile::ProfileList;
+using profile::ProfileResult;
+
+class ProfileListTest : public TempHomeTest {
+  protected:
+    void SetUp() override {
+        TempHomeTest::SetUp();
+        m_folder = profile::ProfileFolder("HD");
+        m_default = Root() + "HD.Json";
+        WriteJson(m_default, ParseJson(R"({"Device": [{"LightInfo": {"SelectItem": 1},
+            "CustomEQNameInfo": [], "CustomEQHzValueInfo": []}]})"));
+    }
+    ProfileList Open(int kind = 2) {
+        ProfileList list;
+        list.SetPaths(m_folder, m_default);
+        list.SetDeviceKind(kind);
+        EXPECT_TRUE(list.InitProfiles().Ok());
+        return list;
+    }
+    std::vector<std::string> Names(const ProfileList& list) const {
+        std::vector<std::string> names;
+        for (const auto& entry : list.GetEntries()) {
+            names.push_back(entry.name);
+        }
+        return names;
+    }
+    Json::Value Document(const ProfileList& list, size_t index) const {
+        return ReadJson(list.DocumentPath(list.GetEntries()[index].uuid));
+    }
+    void RenameSelected(ProfileList& list, const std::string& name) {
+        ASSERT_TRUE(list.RenameProfile(name).Ok());
+    }
+
+    std::string m_folder;
+    std::string m_default;
+};
+
+// ---- First start and the list file ----
+
+TEST_F(ProfileListTest, FirstStartCreatesProfileOneFromTheDefaults) {
+    ProfileList list = Open();
+    ASSERT_EQ(Names(list), std::vector<std::string>{"Profile 1"});
+    EXPECT_EQ(list.GetSelectedIndex(), 0);
+    const Json::Value file = ReadJson(m_folder + "ProfileList.ini");
+    EXPECT_EQ(file["profileselect"].asInt(), 0);
+    ASSERT_EQ(file["profilelist"].size(), 1u);
+    const Json::Value& entry = file["profilelist"][0];
+    EXPECT_EQ(entry["profilename"].asString(), "Profile 1");
+    EXPECT_EQ(entry["profileUUID"].asString(), list.GetSelectedId());
+    EXPECT_EQ(entry["profileislink"].asInt(), 0);
+    EXPECT_EQ(entry["profilelinkmame"].asString(), "");
+
+    Json::Value expected = ReadJson(m_default);
+    expected["profilename"] = "Profile 1";
+    expected["profileUUID"] = list.GetSelectedId();
+    EXPECT_EQ(Document(list, 0), expected);
+}
+
+TEST_F(ProfileListTest, DamagedListIsKeptAsideAndReplaced) {
+    WriteText(m_folder + "ProfileList.ini", "{\"profilelist\": [ {\"profilename\": ");
+    ProfileList list = Open();
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Profile 1"});
+    EXPECT_EQ(ReadText(m_folder + "ProfileList.ini.bad"), "{\"profilelist\": [ {\"profilename\": ");
+}
+
+TEST_F(ProfileListTest, EntriesWhoseUuidLeavesTheFolderAreDropped) {
+    WriteJson(m_folder + "ProfileList.ini", ParseJson(R"({"profileselect": 1, "profilelist": [
+        {"profilename": "Evil", "profileUUID": "../../escape"},
+        {"profilename": "Good", "profileUUID": "2020_01_01_00_00_00_000"},
+        {"profilename": "Twin", "profileUUID": "2020_01_01_00_00_00_000"},
+        {"profilename": "Root", "profileUUID": "/etc/passwd"}]})"));
+    ProfileList list = Open();
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Good"});
+    EXPECT_EQ(list.GetSelectedIndex(), 0) << "a stored selection out of range falls back to 0";
+    EXPECT_FALSE(std::filesystem::exists(Root() + "data/escape.Json"));
+    EXPECT_EQ(ReadJson(m_folder + "ProfileList.ini")["profilelist"].size(), 1u);
+}
+
+TEST_F(ProfileListTest, EveryOperationSeesChangesMadeByAnotherWriter) {
+    ProfileList app = Open();
+    ProfileList tool = Open();
+    ASSERT_TRUE(tool.AddProfile().Ok());
+    ASSERT_TRUE(app.AddProfile().Ok());
+    EXPECT_EQ(Names(app), (std::vector<std::string>{"Profile 1", "Profile 2", "Profile 3"}));
+    ASSERT_TRUE(tool.SelectProfile(0).Ok());
+    EXPECT_EQ(ReadJson(tool.ListPath())["profilelist"].size(), 3u);
+}
+
+// ---- Add, copy and import names ----
+
+TEST_F(ProfileListTest, AddTakesTheSmallestFreeNumberIgnoringCase) {
+    ProfileList list = Open();
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.AddProfile().Ok());
+    RenameSelected(list, "Third");
+    RenameSelected(list, "profile 3");
+    ASSERT_TRUE(list.SelectProfile(1).Ok());
+    RenameSelected(list, "Other");
+    const auto added = list.AddProfile();
+    ASSERT_TRUE(added.Ok());
+    EXPECT_EQ(added.detail, "Profile 2");
+    EXPECT_EQ(Names(list),
+              (std::vector<std::string>{"Profile 1", "Other", "profile 3", "Profile 2"}));
+    EXPECT_EQ(list.GetSelectedIndex(), 3);
+    EXPECT_EQ(ReadJson(list.ListPath())["profileselect"].asInt(), 3);
+    EXPECT_EQ(Document(list, 3)["profilename"].asString(), "Profile 2");
+}
+
+TEST_F(ProfileListTest, FiftyFirstAddIsRefusedButCopyAndImportStillWork) {
+    ProfileList list = Open();
+    for (int i = 1; i < ProfileList::kMaxProfiles; ++i) {
+        ASSERT_TRUE(list.AddProfile().Ok()) << i;
+    }
+    const auto refused = list.AddProfile();
+    EXPECT_EQ(refused.result, ProfileResult::Refused);
+    EXPECT_EQ(list.GetEntries().size(), 50u);
+    EXPECT_EQ(ReadJson(list.ListPath())["profilelist"].size(), 50u);
+    EXPECT_TRUE(list.CopyProfile().Ok());
+    ASSERT_EQ(list.ExportProfile(Root() + "export.json").result, ProfileResult::Done);
+    EXPECT_TRUE(list.ImportProfile(Root() + "export.json").Ok());
+    EXPECT_EQ(list.GetEntries().size(), 52u);
+}
+
+TEST_F(ProfileListTest, NewProfileNeverReusesTheTimeStampOfAnExistingDocument) {
+    ProfileList list = Open();
+    // Documents named by every millisecond around now, as if profiles had
+    // been created in the same milliseconds as the next one.
+    const auto now = std::chrono::system_clock::now();
+    std::set<std::string> taken;
+    for (int ms = -20; ms < 1500; ++ms) {
+        const std::string id = CJsonFile::MakeTimeStampId(now + std::chrono::milliseconds(ms));
+        if (taken.insert(id).second) {
+            WriteText(list.DocumentPath(id), "taken");
+        }
+    }
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.CopyProfile().Ok());
+    std::set<std::string> ids;
+    for (const auto& entry : list.GetEntries()) {
+        EXPECT_EQ(taken.count(entry.uuid), 0u) << entry.uuid;
+        ids.insert(entry.uuid);
+    }
+    EXPECT_EQ(ids.size(), 3u);
+    for (const std::string& id : taken) {
+        if (ReadText(list.DocumentPath(id)) != "taken") {
+            ADD_FAILURE() << "document " << id << " was overwritten";
+            break;
+        }
+    }
+}
+
+TEST_F(ProfileListTest, CopyAppendsCopyAgainWhileTheNameIsTaken) {
+    ProfileList list = Open();
+    RenameSelected(list, "Game");
+    Json::Value source = Document(list, 0);
+    source["Device"][0]["LightInfo"]["SelectItem"] = 6;
+    WriteJson(list.DocumentPath(list.GetSelectedId()), source);
+
+    ASSERT_EQ(list.CopyProfile().detail, "Game Copy");
+    ASSERT_EQ(list.CopyProfile().detail, "Game Copy Copy");
+    EXPECT_EQ(list.GetSelectedIndex(), 0) << "copying keeps the selection";
+    const Json::Value copy = Document(list, 2);
+    EXPECT_EQ(copy["profilename"].asString(), "Game Copy Copy");
+    EXPECT_EQ(copy["profileUUID"].asString(), list.GetEntries()[2].uuid);
+    EXPECT_EQ(copy["Device"][0]["LightInfo"]["SelectItem"].asInt(), 6);
+}
+
+TEST_F(ProfileListTest, ImportAppendsNumberedSuffixesAndNewUuid) {
+    ProfileList list = Open();
+    RenameSelected(list, "Game");
+    ASSERT_TRUE(list.AddProfile().Ok());
+    RenameSelected(list, "game(1)");
+    WriteJson(Root() + "in.json", ParseJson(R"({"profilename": "Game", "profileUUID": "x",
+        "Device": [{"LightInfo": {"SelectItem": 9}}], "extra": 1})"));
+    const auto imported = list.ImportProfile(Root() + "in.json");
+    ASSERT_TRUE(imported.Ok());
+    EXPECT_EQ(imported.detail, "Game(1)(2)");
+    const Json::Value document = Document(list, 2);
+    EXPECT_EQ(document["profilename"].asString(), "Game(1)(2)");
+    EXPECT_NE(document["profileUUID"].asString(), "x");
+    EXPECT_EQ(document["Device"][0]["LightInfo"]["SelectItem"].asInt(), 9);
+    EXPECT_EQ(document["extra"].asInt(), 1);
+}
+
+TEST_F(ProfileListTest, ImportIgnoresFilesThatAreNotProfiles) {
+    ProfileList list = Open();
+    WriteJson(Root() + "a.json", ParseJson(R"({"profilename": "A"})"));
+    WriteJson(Root() + "b.json", ParseJson(R"({"profileUUID": "B"})"));
+    WriteText(Root() + "c.json", "not json");
+    WriteJson(Root() + "d.json", ParseJson(R"([{"profilename": "A", "profileUUID": "B"}])"));
+    for (const char* name : {"a.json", "b.json", "c.json", "d.json", "missing.json"}) {
+        EXPECT_EQ(list.ImportProfile(Root() + name).result, ProfileResult::InvalidInput) << name;
+    }
+    EXPECT_EQ(list.ImportProfile("").result, ProfileResult::Unchanged);
+    EXPECT_EQ(list.GetEntries().size(), 1u);
+}
+
+// ---- Delete, rename, reset, export ----
+
+TEST_F(ProfileListTest, DeletingTheFirstOfThreeSelectsTheNewFirstAndRemovesItsFile) {
+    ProfileList list = Open();
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.SelectProfile(0).Ok());
+    const std::string removed = list.DocumentPath(list.GetSelectedId());
+    ASSERT_TRUE(std::filesystem::exists(removed));
+    ASSERT_TRUE(list.DeleteProfile().Ok());
+    EXPECT_FALSE(std::filesystem::exists(removed));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Profile 2", "Profile 3"}));
+    EXPECT_EQ(list.GetSelectedIndex(), 0);
+    EXPECT_EQ(ReadJson(list.ListPath())["profileselect"].asInt(), 0);
+
+    ASSERT_TRUE(list.SelectProfile(1).Ok());
+    ASSERT_TRUE(list.DeleteProfile().Ok());
+    EXPECT_EQ(list.GetSelectedIndex(), 0) << "the previous profile becomes selected";
+    EXPECT_EQ(list.DeleteProfile().result, ProfileResult::Refused);
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Profile 2"});
+    EXPECT_TRUE(std::filesystem::exists(list.DocumentPath(list.GetSelectedId())));
+}
+
+TEST_F(ProfileListTest, RenameToAnyTakenNameInOtherCaseShowsTheClashMessage) {
+    ProfileList list = Open();
+    ASSERT_TRUE(list.AddProfile().Ok());
+    for (const char* name : {"PROFILE 2", "profile 1"}) {
+        const auto outcome = list.RenameProfile(name);
+        EXPECT_EQ(outcome.result, ProfileResult::NameClash) << name;
+        EXPECT_EQ(outcome.messageKey, "message_text_5");
+    }
+    EXPECT_EQ(list.RenameProfile("").result, ProfileResult::Unchanged);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Profile 1", "Profile 2"}));
+
+    RenameSelected(list, "Ünïcödé 名字");
+    EXPECT_EQ(ReadJson(list.ListPath())["profilelist"][1]["profilename"].asString(),
+              "Ünïcödé 名字");
+    EXPECT_EQ(Document(list, 1)["profilename"].asString(), "Ünïcödé 名字");
+    EXPECT_EQ(Document(list, 1)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 1)
+        << "renaming keeps the document's settings";
+}
+
+TEST_F(ProfileListTest, ResetOfAHeadsetKeepsItsCustomEqualiserPresets) {
+    ProfileList list = Open(7);
+    Json::Value document = Document(list, 0);
+    Json::Value& device = document["Device"][0];
+    device["LightInfo"]["SelectItem"] = 8;
+    device["SystemSetStages"]["EqType"] = 13;
+    device["CustomEQNameInfo"][0]["Name"] = "Mine";
+    device["CustomEQHzValueInfo"][0][0]["value"] = 5;
+    WriteJson(list.DocumentPath(list.GetSelectedId()), document);
+
+    ASSERT_TRUE(list.RestoreDefaults().Ok());
+    const Json::Value reset = Document(list, 0);
+    EXPECT_EQ(reset["Device"][0]["LightInfo"]["SelectItem"].asInt(), 1);
+    EXPECT_TRUE(reset["Device"][0]["SystemSetStages"].isNull());
+    EXPECT_EQ(reset["Device"][0]["CustomEQNameInfo"][0]["Name"].asString(), "Mine");
+    EXPECT_EQ(reset["Device"][0]["CustomEQHzValueInfo"][0][0]["value"].asInt(), 5);
+    EXPECT_EQ(reset["profilename"].asString(), "Profile 1");
+    EXPECT_EQ(reset["profileUUID"].asString(), list.GetSelectedId());
+
+    ProfileList mouse = Open(2);
+    WriteJson(mouse.DocumentPath(mouse.GetSelectedId()), document);
+    ASSERT_TRUE(mouse.RestoreDefaults().Ok());
+    EXPECT_EQ(Document(mouse, 0)["Device"][0]["CustomEQNameInfo"].size(), 0u)
+        << "other kinds restore every section";
+}
+
+TEST_F(ProfileListTest, ExportWritesTheSelectedDocumentAsLoadedWithItsNames) {
+    ProfileList list = Open();
+    std::filesystem::remove(list.DocumentPath(list.GetSelectedId()));
+    ASSERT_TRUE(list.ExportProfile(Root() + "out.json").Ok());
+    const Json::Value exported = ReadJson(Root() + "out.json");
+    EXPECT_EQ(exported["profilename"].asString(), "Profile 1");
+    EXPECT_EQ(exported["Device"][0]["LightInfo"]["SelectItem"].asInt(), 1);
+    EXPECT_EQ(list.ExportProfile("").result, ProfileResult::Unchanged);
+    EXPECT_EQ(list.ExportProfile(Root() + "no/such/dir/out.json").result,
+              ProfileResult::WriteFailed);
+}
+
+TEST(ProfileTabs, KindsHideAndShowTheirTabs) {
+    EXPECT_EQ(profile::ProfileTabName(1), "cursor_Op_tab");
+    EXPECT_EQ(profile::ProfileTabName(7), "magic_Op_tab");
+    EXPECT_EQ(profile::ProfileTabName(8), "");
+    EXPECT_TRUE(profile::ProfileTabVisibility(2).empty());
+    EXPECT_EQ(profile::ProfileTabVisibility(1).size(), 1u);
+    const auto headset = profile::ProfileTabVisibility(7);
+    ASSERT_EQ(headset.size(), 6u);
+    EXPECT_EQ(headset[4], (std::pair<std::string, bool>{"6533_voice_Op_tab", true}));
+}
+
+}  // namespace
