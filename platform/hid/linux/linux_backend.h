@@ -21,15 +21,15 @@ struct LinuxBackendOptions {
 
 std::unique_ptr<HidBackend> MakeLinuxBackend(const LinuxBackendOptions& options = {});
 
-// Where the installed udev rules that grant access to the devices live, and the
-// file name they are installed under.
+// The file name the udev rules are installed under.
 inline constexpr const char* kUdevRulesFile = "70-veldmark.rules";
 
 // True when an Open failed because the user may not access the device node.
 bool IsPermissionDenied(const Error& error);
 
 // What to tell a user whose Open failed for lack of permission: the cause and
-// the commands that install the rules (rulesSource: the shipped rules file).
-std::string PermissionAdvice(const std::string& rulesSource);
+// the commands that install the rules. rulesCommand is a shell command that
+// prints the rules ("veldmarkctl udev-rules", or "cat" of the shipped file).
+std::string PermissionAdvice(const Error& error, const std::string& rulesCommand);
 
 }  // namespace platform::hid

@@ -248,14 +248,14 @@ bool IsPermissionDenied(const Error& error) {
     return error.code == EACCES || error.code == EPERM;
 }
 
-std::string PermissionAdvice(const std::string& rulesSource) {
-    return std::string(
-               "The device is present, but this user may not open its hidraw node.\n"
-               "Install the udev rules that give the logged-in user access, then unplug and\n"
-               "replug the device:\n"
-               "    sudo install -m 644 ") +
-           rulesSource + " /etc/udev/rules.d/" + kUdevRulesFile +
-           "\n"
+std::string PermissionAdvice(const Error& error, const std::string& rulesCommand) {
+    return "The device is present, but this user may not open it (" + error.context +
+           ").\n"
+           "Install the udev rules that give the logged-in user access, then unplug and replug "
+           "the device:\n"
+           "    " +
+           rulesCommand + " | sudo tee /etc/udev/rules.d/" + kUdevRulesFile +
+           " >/dev/null\n"
            "    sudo udevadm control --reload-rules && sudo udevadm trigger "
            "--subsystem-match=hidraw\n";
 }
