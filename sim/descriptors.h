@@ -2,6 +2,7 @@
 // The report descriptors of the simulated devices' HID interfaces, byte for
 // byte as the devices return them.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

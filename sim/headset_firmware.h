@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "sim/firmware.h"
@@ -36,7 +37,7 @@ class SimHeadset : public Firmware {
 
   private:
     std::array<Planes, 2> m_planes{};
-    std::vector<std::vector<uint8_t>> m_ledReports;
+    std::deque<std::vector<uint8_t>> m_ledReports;
     uint64_t m_ledReportCount = 0;
 };
 

@@ -11,6 +11,7 @@
 //
 // Threads: every operation may be called from any thread.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -61,7 +62,7 @@ class SimBus : public platform::hid::HidBackend {
 
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<SimDevice>> m_devices;
-    uint64_t m_generation = 1;
+    std::atomic<uint64_t> m_generation{1};  // atomic: devices bump it under their own lock
     uint64_t m_plugSequence = 0;
     bool m_enumerationFails = false;
 };

@@ -24,8 +24,8 @@
 namespace sim {
 
 // A fault the device shows for its next `count` command requests (−1: until
-// cleared). Faults of different types combine; the first one applicable wins
-// in the order of the enum.
+// cleared). NoReply and Status replace the answer (NoReply first); StrayReply,
+// WrongEcho and LateReply change the answer and combine.
 enum class FaultType {
     UnplugAfter,  // answers `count` more requests; the next one finds the device gone
     NoReply,      // the request is received but neither acted on nor answered
@@ -93,9 +93,9 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
     void Plug(uint64_t sequence);
     void Unplug();
     bool Owns(const std::string& path, Collection& out) const;
-    std::shared_ptr<HandleState> OpenCollection(const Collection& collection,
-                                                const platform::hid::OpenMode& mode,
-                                                platform::hid::Error& error);
+    std::unique_ptr<platform::hid::HidHandle> OpenCollection(const Collection& collection,
+                                                             const platform::hid::OpenMode& mode,
+                                                             platform::hid::Error& error);
     void CloseHandle(const std::shared_ptr<HandleState>& handle);
 
     // Handle side.
