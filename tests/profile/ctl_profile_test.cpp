@@ -1,0 +1,78 @@
+#include "tools/ctl_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/profile/profile_test_support.h"
+
+namespace {
+
+class CtlProfileTest : public TempHomeTest {
+  protected:
+    struct Result {
+        int code;
+        std::string out;
+        std::string err;
+    };
+    Result Run(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = RunProfileCommand(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+};
+
+TEST_F(CtlProfileTest, ListShowsTheFirstProfileSelected) {
+    const Result result = Run({"profile", "list", "keyboard"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("* 0  Profile 1  (", 0), 0u) << result.out;
+}
+
+TEST_F(CtlProfileTest, AddRenameSelectAndDeleteWorkOnTheSameFiles) {
+    EXPECT_EQ(Run({"add", "mouse"}).out, "added and selected Profile 2\n");
+    EXPECT_EQ(Run({"rename", "mouse", "Aim"}).code, 0);
+    const Result clash = Run({"rename", "mouse", "PROFILE 1"});
+    EXPECT_EQ(clash.code, 1);
+    EXPECT_NE(clash.err.find("refused"), std::string::npos) << clash.err;
+    EXPECT_EQ(Run({"select", "mouse", "profile 1"}).code, 0);
+    EXPECT_NE(Run({"list", "mouse"}).out.find("* 0  Profile 1"), std::string::npos);
+    EXPECT_EQ(Run({"select", "mouse", "1"}).out, "selected Aim\n");
+    EXPECT_EQ(Run({"select", "mouse", "7"}).code, 1);
+    EXPECT_EQ(Run({"delete", "mouse"}).out, "deleted Aim\n");
+    const Result last = Run({"delete", "mouse"});
+    EXPECT_EQ(last.code, 1);
+    EXPECT_NE(last.err.find("last profile"), std::string::npos) << last.err;
+}
+
+TEST_F(CtlProfileTest, FiftyFirstAddIsRefusedWithTheLimit) {
+    for (int i = 2; i <= 50; ++i) {
+        ASSERT_EQ(Run({"add", "headset"}).code, 0) << i;
+    }
+    const Result refused = Run({"add", "headset"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("at most 50 profiles"), std::string::npos) << refused.err;
+    EXPECT_EQ(Run({"copy", "headset"}).code, 0) << "copy has no limit";
+}
+
+TEST_F(CtlProfileTest, ExportThenImportAddsANumberedCopy) {
+    const std::string file = Root() + "p.json";
+    EXPECT_EQ(Run({"export", "mousepad", file}).code, 0);
+    EXPECT_EQ(Run({"import", "MousePad", file}).out, "imported as Profile 1(1)\n");
+    EXPECT_EQ(Run({"import", "mousepad", Root() + "none.json"}).code, 1);
+}
+
+TEST_F(CtlProfileTest, BadArgumentsPrintUsage) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"list"},
+                                                 {"list", "toaster"},
+                                                 {"rename", "mouse"},
+                                                 {"fly", "mouse"},
+                                                 {"add", "mouse", "extra"}}) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find("usage"), std::string::npos);
+    }
+}
+
+}  // namespace
