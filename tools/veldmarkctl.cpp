@@ -25,7 +25,7 @@ constexpr CommandGroup kCommands[] = {
     {"list", RunListCommand, "list                  HID collections, identities and slots"},
     {"info", RunInfoCommand, "info <kind>           device information record of a device"},
     {"watch", RunWatchCommand, "watch [--seconds N]   arrivals and removals as they happen"},
-    {"profile", RunProfileCommand, "profile <cmd> <device> profiles: list|add|copy|rename|delete|select|reset|export|import"},
+    {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
 };
 
 void PrintUsage(std::ostream& out) {
