@@ -23,7 +23,8 @@ class Button : public Label {
 
     // User action: a click. Ignored while disabled.
     virtual void UserClick();
-    // User action: a double click. Raises "dbclick" after the click.
+    // User action: a double click (the host reported the first click of the
+    // pair already). Raises "dbclick". Ignored while disabled.
     void UserDoubleClick();
 };
 
@@ -47,9 +48,12 @@ class Option : public Button {
     const std::string& GetBoundTabName() const { return m_bindTabName; }
     int GetBoundTabIndex() const { return m_bindTabIndex; }
 
-    // A click selects a grouped option (a selected one stays selected) and
-    // toggles an option without group.
+    // A click raises "click", then selects a grouped option (a selected one
+    // stays selected) or toggles an option without group.
     void UserClick() override;
+    // Selects the bound tab when the option is selected (done by SetSelected
+    // and when the window attaches its tree).
+    void SyncBoundTab();
 
     const AttributeTable& Attributes() const override;
     static const AttributeTable& OptionAttributes();
@@ -59,8 +63,6 @@ class Option : public Button {
     void OnDetaching(Window& window) override;
 
   private:
-    void ApplyTabBinding();
-
     bool m_selected = false;
     std::string m_group;
     std::string m_bindTabName;

@@ -113,7 +113,9 @@ class LayoutLoader {
     // Files being loaded right now, outermost first (also across builder
     // callbacks that load sub-layouts), for cycle detection.
     std::vector<std::filesystem::path> m_active;
-    size_t m_controlsBuilt = 0;
+    size_t m_controlsBuilt = 0;                // in the outermost load running now
+    int m_depth = 0;                           // nested LoadString calls running now
+    const WindowLayout* m_defaults = nullptr;  // class defaults of the enclosing file
 };
 
 }  // namespace ui

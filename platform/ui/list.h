@@ -99,13 +99,9 @@ class ListBase : public VerticalLayout {
     void OnChildRemoving(Control& child, size_t index) override;
 
   private:
-    friend class ListElement;
-    void Reindex();
-
     int m_curSel = -1;
     bool m_multiSelect = false;
     int m_itemHeight = 0;
-    bool m_removing = false;
 };
 
 class List : public ListBase {

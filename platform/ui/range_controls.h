@@ -65,8 +65,6 @@ class Slider : public Progress {
   private:
     int m_step = 1;
     Size m_thumb{10, 10};
-    bool m_dragging = false;
-    int m_lastNotified = 0;
 };
 
 }  // namespace ui

@@ -4,6 +4,8 @@
 // (HeadlessHost, or the Qt host), which outlives every window.
 
 #include <filesystem>
+#include <map>
+#include <string>
 
 #include "platform/ui/control_factory.h"
 #include "platform/ui/dispatcher.h"
@@ -19,8 +21,16 @@ struct UiContext {
     LanguageTable& language;
     ControlFactory& factory;
     std::filesystem::path skinFolder;
+    // Layout resource names (for example "XML_MAIN") → skin-relative paths.
+    std::map<std::string, std::string> layoutAliases;
 
-    LayoutLoader MakeLoader() const { return LayoutLoader(factory, skinFolder); }
+    LayoutLoader MakeLoader() const {
+        LayoutLoader loader(factory, skinFolder);
+        for (const auto& [name, path] : layoutAliases) {
+            loader.SetAlias(name, path);
+        }
+        return loader;
+    }
 };
 
 }  // namespace ui

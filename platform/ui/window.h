@@ -172,7 +172,7 @@ class Window {
     friend class Control;
     friend class Option;
 
-    void AttachSubtree(Control& control, Container* parent);
+    void AttachSubtree(Control& control);
     void DetachSubtree(Control& control);
     void IndexName(Control& control);
     void UnindexName(Control& control);
@@ -187,11 +187,17 @@ class Window {
     void WindowChanged(WindowProperty property);
     void FireTimer(const ControlHandle& handle, int id, bool oneShot);
 
+    // Heterogeneous look-up: FindControl(string_view) builds no string.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+
     UiContext& m_context;
     std::string m_name;
     std::shared_ptr<Window*> m_cell;
     std::unique_ptr<Control> m_root;
-    std::unordered_map<std::string, std::vector<Control*>> m_names;
+    std::unordered_map<std::string, std::vector<Control*>, NameHash, std::equal_to<>> m_names;
     std::unordered_map<std::string, std::vector<Option*>> m_groups;
     size_t m_controlCount = 0;
     std::vector<std::pair<int, NotifyHandler>> m_handlers;
