@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/hid/linux/linux_backend.h"
 #include "sim/sim_bus.h"
 
 namespace {
@@ -29,9 +30,7 @@ HidBackendChoice MakeSimBackend(const std::string& value) {
 
 HidBackendChoice MakeSystemBackend() {
     HidBackendChoice choice;
-    choice.error =
-        "real HID devices are not supported in this build; set VELDMARK_HID=sim to use the "
-        "simulated devices";
+    choice.backend = platform::hid::MakeLinuxBackend();
     return choice;
 }
 

@@ -13,6 +13,7 @@
 #include "device/discovery.h"
 #include "device/hid_identity.h"
 #include "tools/backend_choice.h"
+#include "tools/ctl_udev.h"
 
 namespace {
 
@@ -232,6 +233,7 @@ int ListCollections(platform::hid::HidBackend& backend, std::ostream& out, std::
             << identity.collectionNumber << " usage " << Hex4(identity.usagePage) << ":"
             << Hex4(identity.usage) << " -> " << DescribePlace(slots, entry.path, identity) << '\n';
     }
+    ExplainInaccessibleDevices(backend, err);
     return kExitOk;
 }
 
@@ -248,6 +250,7 @@ int ShowDeviceInfo(platform::hid::HidBackend& backend, const std::string& kindNa
     const int index = FindCommandSlot(slots, kinds);
     if (index < 0) {
         err << "veldmarkctl info: no " << kindName << " is connected\n";
+        ExplainInaccessibleDevices(backend, err);
         return kExitFailed;
     }
     const device::InterfaceRecord slot = *slots.Get(static_cast<size_t>(index));

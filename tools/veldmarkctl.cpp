@@ -9,6 +9,7 @@
 
 #include "tools/ctl_device.h"
 #include "tools/ctl_profile.h"
+#include "tools/ctl_udev.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr CommandGroup kCommands[] = {
     {"list", RunListCommand, "list                  HID collections, identities and slots"},
     {"info", RunInfoCommand, "info <kind>           device information record of a device"},
     {"watch", RunWatchCommand, "watch [--seconds N]   arrivals and removals as they happen"},
+    {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
 };
 
