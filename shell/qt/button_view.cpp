@@ -1,0 +1,290 @@
+#include "shell/qt/button_view.h"
+
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "platform/ui/button.h"
+#include "shell/qt/qt_painter.h"
+#include "shell/qt/skin.h"
+#include "shell/qt/window_view.h"
+
+namespace qthost {
+namespace {
+
+using ui::ImageState;
+
+const std::string& FirstOf(const ui::Control& c, std::initializer_list<ImageState> states) {
+    static const std::string kNone;
+    for (ImageState s : states) {
+        if (!c.GetImage(s).empty()) {
+            return c.GetImage(s);
+        }
+    }
+    return kNone;
+}
+
+struct ButtonState {
+    bool disabled, pushed, hot, focused, selected;
+};
+
+const std::string& StateImage(const ui::Control& c, const ButtonState& s) {
+    if (s.selected) {
+        if (s.disabled)
+            return FirstOf(c, {ImageState::SelectedDisabled, ImageState::Disabled});
+        if (s.pushed)
+            return FirstOf(c, {ImageState::SelectedPushed, ImageState::Selected});
+        if (s.hot)
+            return FirstOf(c, {ImageState::SelectedHot, ImageState::Selected});
+        return FirstOf(c, {ImageState::Selected, ImageState::Normal});
+    }
+    if (s.disabled)
+        return FirstOf(c, {ImageState::Disabled, ImageState::Normal});
+    if (s.pushed)
+        return FirstOf(c, {ImageState::Pushed, ImageState::Hot, ImageState::Normal});
+    if (s.hot)
+        return FirstOf(c, {ImageState::Hot, ImageState::Normal});
+    if (s.focused)
+        return FirstOf(c, {ImageState::Focused, ImageState::Normal});
+    return c.GetImage(ImageState::Normal);
+}
+
+template <typename Base>
+class ButtonView : public Base, public ControlView {
+  public:
+    ButtonView(ui::Control& control, WindowView& window, QWidget* parent, ButtonKind kind)
+        : Base(parent), ControlView(control, window, this), m_kind(kind) {
+        this->setAttribute(Qt::WA_Hover, true);
+        this->setMouseTracking(true);
+        this->setCheckable(kind != ButtonKind::Push);
+        this->setAutoExclusive(false);
+        QObject::connect(this, &QAbstractButton::clicked, this, [this] { OnClicked(); });
+    }
+
+    bool Fits() const override {
+        ui::Control* c = Model();
+        return c == nullptr || ButtonKindOf(*c) == m_kind;
+    }
+
+  protected:
+    // The model decides the checked state, not Qt.
+    void nextCheckState() override {}
+
+    void OnClicked() {
+        auto* button = dynamic_cast<ui::Button*>(Model());
+        if (button == nullptr) {
+            return;
+        }
+        Window().UserPressed(*this);
+        button->UserClick();
+        SyncChecked();
+    }
+
+    void SyncChecked() {
+        if (auto* option = dynamic_cast<ui::Option*>(Model())) {
+            QSignalBlocker block(this);
+            this->setChecked(option->IsSelected());
+        }
+    }
+
+    void ApplyText() override { this->setText(ModelText()); }
+    void ApplyLook() override {
+        ApplyColorStyle(Selector());
+        this->update();
+    }
+    void ApplyState(ui::Property property) override {
+        if (property == ui::Property::Selected) {
+            SyncChecked();
+            this->update();
+        } else if (property == ui::Property::Group && !Fits()) {
+            Window().RebuildSoon(*Model());
+        }
+    }
+
+    const char* Selector() const {
+        switch (m_kind) {
+            case ButtonKind::Radio:
+                return "QRadioButton";
+            case ButtonKind::Check:
+                return "QCheckBox";
+            default:
+                return "QPushButton";
+        }
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        ui::Control* c = Model();
+        if (c == nullptr) {
+            return;
+        }
+        if (!HasSkinLook(*c)) {
+            Base::paintEvent(event);
+        } else {
+            PaintSkin(*c);
+        }
+        if (c->IsCustomPainted()) {
+            QPainter painter(this);
+            QtPainter canvas(painter, GetSkin().Images(), WindowPos(QPoint(0, 0)), this->font());
+            c->Paint(canvas);
+        }
+    }
+
+    void PaintSkin(const ui::Control& c) {
+        QPainter painter(this);
+        const auto* option = dynamic_cast<const ui::Option*>(&c);
+        const ButtonState s{!this->isEnabled(), this->isDown(), this->underMouse(),
+                            this->hasFocus(), option != nullptr && option->IsSelected()};
+        QColor bg = RoleColor(c, ui::ColorRole::Background, QColor());
+        if (s.selected)
+            bg = RoleColor(c, ui::ColorRole::SelectedBackground, bg);
+        else if (s.hot)
+            bg = RoleColor(c, ui::ColorRole::HotBackground, bg);
+        if (bg.isValid() && bg.alpha() > 0) {
+            painter.fillRect(this->rect(), bg);
+        }
+        const SkinImages& images = GetSkin().Images();
+        images.Draw(painter, this->rect(), ParseImageSpec(c.GetImage(ImageState::Background)));
+        images.Draw(painter, this->rect(), ParseImageSpec(StateImage(c, s)));
+        images.Draw(painter, this->rect(), ParseImageSpec(c.GetImage(ImageState::Fore)));
+        if (std::optional<ui::Color> border = c.GetColor(ui::ColorRole::Border)) {
+            painter.setPen(ToQColor(*border));
+            painter.drawRect(this->rect().adjusted(0, 0, -1, -1));
+        }
+        PaintLabel(painter, c, s);
+    }
+
+    void PaintLabel(QPainter& painter, const ui::Control& c, const ButtonState& s) {
+        const QString text = ModelText();
+        if (text.isEmpty()) {
+            return;
+        }
+        QColor color =
+            RoleColor(c, ui::ColorRole::Text, this->palette().color(QPalette::ButtonText));
+        if (s.disabled) {
+            color = RoleColor(c, ui::ColorRole::DisabledText,
+                              this->palette().color(QPalette::Disabled, QPalette::ButtonText));
+        } else if (s.pushed) {
+            color = RoleColor(c, ui::ColorRole::PushedText, color);
+        } else if (s.selected) {
+            color = RoleColor(c, ui::ColorRole::SelectedText, color);
+        } else if (s.hot) {
+            color = RoleColor(c, ui::ColorRole::HotText, color);
+        }
+        QRect area = this->rect();
+        int flags = Qt::AlignVCenter | Qt::AlignHCenter;
+        if (const auto* label = dynamic_cast<const ui::Label*>(&c)) {
+            const ui::Padding& p = label->GetTextPadding();
+            area.adjust(p.left, p.top, -p.right, -p.bottom);
+            if (label->GetAlign() == ui::TextAlign::Left &&
+                (p.left > 0 || m_kind == ButtonKind::Check || m_kind == ButtonKind::Radio)) {
+                flags = Qt::AlignVCenter | Qt::AlignLeft;
+            } else if (label->GetAlign() == ui::TextAlign::Right) {
+                flags = Qt::AlignVCenter | Qt::AlignRight;
+            }
+        }
+        painter.setPen(color);
+        painter.setFont(this->font());
+        painter.drawText(area, flags, text);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (ForwardInput(ui::InputEvent::Type::ButtonDown, event->pos(), event->button(),
+                         event->modifiers())) {
+            return;
+        }
+        Base::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (ForwardInput(ui::InputEvent::Type::ButtonUp, event->pos(), event->button(),
+                         event->modifiers())) {
+            this->setDown(false);
+            return;
+        }
+        Base::mouseReleaseEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (ForwardInput(ui::InputEvent::Type::DoubleClick, event->pos(), event->button(),
+                         event->modifiers())) {
+            return;
+        }
+        // The second press of a double click still presses the button (a second click
+        // follows on release); the double click is raised as well.
+        Base::mouseDoubleClickEvent(event);
+        if (auto* button = dynamic_cast<ui::Button*>(Model())) {
+            button->UserDoubleClick();
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        ForwardInput(ui::InputEvent::Type::Move, event->pos(), event->buttons(),
+                     event->modifiers());
+        Base::mouseMoveEvent(event);
+    }
+    void enterEvent(QEnterEvent* event) override {
+        ForwardInput(ui::InputEvent::Type::Enter, event->position().toPoint(), Qt::NoButton,
+                     Qt::NoModifier);
+        Base::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override {
+        ForwardInput(ui::InputEvent::Type::Leave, this->mapFromGlobal(QCursor::pos()), Qt::NoButton,
+                     Qt::NoModifier);
+        Base::leaveEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        Base::focusInEvent(event);
+        if (event->reason() != Qt::ActiveWindowFocusReason &&
+            event->reason() != Qt::PopupFocusReason) {
+            Window().UserPressed(*this);
+        }
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        Base::resizeEvent(event);
+        Window().ReportHostRects(*this);
+    }
+    void moveEvent(QMoveEvent* event) override {
+        Base::moveEvent(event);
+        Window().ReportHostRects(*this);
+    }
+
+  private:
+    ButtonKind m_kind;
+};
+
+}  // namespace
+
+bool HasSkinLook(const ui::Control& c) {
+    for (ImageState s :
+         {ImageState::Background, ImageState::Normal, ImageState::Hot, ImageState::Pushed,
+          ImageState::Disabled, ImageState::Selected, ImageState::SelectedHot, ImageState::Fore}) {
+        if (!c.GetImage(s).empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ButtonKind ButtonKindOf(const ui::Control& control) {
+    if (dynamic_cast<const ui::CheckBox*>(&control) != nullptr) {
+        return ButtonKind::Check;
+    }
+    if (const auto* option = dynamic_cast<const ui::Option*>(&control)) {
+        const bool radio = !option->GetGroup().empty() && option->GetBoundTabName().empty();
+        return radio ? ButtonKind::Radio : ButtonKind::Toggle;
+    }
+    return ButtonKind::Push;
+}
+
+QWidget* CreateButtonView(ui::Control& control, WindowView& window, QWidget* parent) {
+    const ButtonKind kind = ButtonKindOf(control);
+    switch (kind) {
+        case ButtonKind::Check:
+            return new ButtonView<QCheckBox>(control, window, parent, kind);
+        case ButtonKind::Radio:
+            return new ButtonView<QRadioButton>(control, window, parent, kind);
+        default:
+            return new ButtonView<QPushButton>(control, window, parent, kind);
+    }
+}
+
+}  // namespace qthost
