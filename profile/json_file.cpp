@@ -41,8 +41,14 @@ Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
     return parsed ? value : Json::Value();
 }
 
-Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status) const {
+Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
+                            profile::FileStamp* stamp) const {
+    const profile::FileStamp before =
+        stamp != nullptr ? profile::StampOf(path) : profile::FileStamp{};
     const std::string text = ReadText(path);
+    if (stamp != nullptr) {
+        *stamp = profile::StampOf(path) == before ? before : profile::FileStamp{};
+    }
     JsonLoadStatus result = JsonLoadStatus::Ok;
     Json::Value value;
     if (text.empty()) {
@@ -67,8 +73,13 @@ std::string CJsonFile::StyledText(const Json::Value& value) {
 }
 
 int CJsonFile::Write(const std::string& path, const Json::Value& value) const {
+    return Write(path, value, nullptr);
+}
+
+int CJsonFile::Write(const std::string& path, const Json::Value& value,
+                     profile::FileStamp* written) const {
     int error = 0;
-    const bool ok = profile::WriteFileAtomically(path, StyledText(value), &error);
+    const bool ok = profile::WriteFileAtomically(path, StyledText(value), &error, written);
     platform::trace::Format("wirtejsonFile 错误吗：：%d", error);
     return ok ? 0 : 1;
 }

@@ -24,8 +24,8 @@ struct LightInfoRecord {
 };
 static_assert(sizeof(LightInfoRecord) == 16);
 
-// The layer modes of a light list entry. Any other value (kLightLayerNone in
-// the shipped documents) lays nothing over the LED.
+// The layer modes of a light list entry. Any other value lays nothing over
+// the LED (nor does a null element, whose entry is not present).
 enum LightLayerMode : int32_t {
     kLightLayerBreath = 0,
     kLightLayerStatic = 1,

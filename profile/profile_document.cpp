@@ -62,9 +62,8 @@ void CBasicProfiledata::SetDefaultPath(const std::string& path) {
     }
 }
 
-Json::Value CBasicProfiledata::LoadForUpdate(const std::string& path) {
-    JsonLoadStatus status = JsonLoadStatus::Ok;
-    Json::Value document = m_jsonFile.Load(path, &status);
+Json::Value CBasicProfiledata::PrepareForUpdate(const std::string& path, Json::Value document,
+                                                JsonLoadStatus status) {
     if (status == JsonLoadStatus::Damaged || WouldBeOverwritten(document)) {
         const std::string kept = profile::KeepDamagedFile(path);
         platform::trace::Format("damaged profile kept as %s", kept.c_str());
@@ -76,18 +75,49 @@ Json::Value CBasicProfiledata::LoadForUpdate(const std::string& path) {
     return document;
 }
 
-Json::Value CBasicProfiledata::Load(const std::string& path) {
+Json::Value CBasicProfiledata::DocumentForSave(const std::string& path) {
+    if (path == m_cachePath && m_cacheIndex == m_deviceIndex && m_cacheStamp.size >= 0 &&
+        profile::StampOf(path) == m_cacheStamp) {
+        return m_cacheRoot;
+    }
+    JsonLoadStatus status = JsonLoadStatus::Ok;
+    Json::Value document = m_jsonFile.Load(path, &status);
+    return PrepareForUpdate(path, std::move(document), status);
+}
+
+void CBasicProfiledata::Remember(const std::string& path, Json::Value document,
+                                 const profile::FileStamp& stamp) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
-    Json::Value document = m_jsonFile.Load(path);
-    m_device = Element(Member(document, "Device"), index);
-    if (!m_device.isNull()) {
+    Json::Value& devices = ObjectMember(document, "Device");
+    if (devices.isArray() && index < devices.size()) {
+        devices[index] = Json::Value();
+    }
+    m_cachePath = path;
+    m_cacheIndex = m_deviceIndex;
+    m_cacheRoot = std::move(document);
+    m_cacheStamp = stamp;
+}
+
+const Json::Value& CBasicProfiledata::Load(const std::string& path) {
+    const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
+    JsonLoadStatus status = JsonLoadStatus::Ok;
+    profile::FileStamp stamp;
+    Json::Value document = m_jsonFile.Load(path, &status, &stamp);
+    const Json::Value& devices = Member(document, "Device");
+    if (!Element(devices, index).isNull()) {
+        // Moved, not copied: the document keeps an empty slot for the cache.
+        m_device = Json::Value();
+        m_device.swap(document["Device"][index]);
+        Remember(path, std::move(document), stamp);
         return m_device;
     }
-    document = LoadForUpdate(path);
+    document = PrepareForUpdate(path, std::move(document), status);
     const Json::Value defaults = m_jsonFile.Load(m_defaultPath);
     m_device = Element(Member(defaults, "Device"), index);
     ArrayElement(ObjectMember(document, "Device"), index) = m_device;
-    m_jsonFile.Write(path, document);
+    if (m_jsonFile.Write(path, document, &stamp) == 0) {
+        Remember(path, std::move(document), stamp);
+    }
     return m_device;
 }
 
@@ -95,17 +125,37 @@ int CBasicProfiledata::Save() {
     if (m_profilePath.empty()) {
         return 1;
     }
-    return SaveDevice(m_device, m_profilePath);
+    // The device object is lent to the document for the write instead of
+    // being copied into it: documents are large and saved on every edit.
+    Json::Value document = DocumentForSave(m_profilePath);
+    Json::Value& slot = ArrayElement(ObjectMember(document, "Device"),
+                                     static_cast<Json::ArrayIndex>(m_deviceIndex));
+    slot.swap(m_device);
+    profile::FileStamp written;
+    const int result = m_jsonFile.Write(m_profilePath, document, &written);
+    slot.swap(m_device);
+    if (result == 0) {
+        Remember(m_profilePath, std::move(document), written);
+    }
+    return result;
 }
 
 int CBasicProfiledata::SaveDevice(const Json::Value& device, const std::string& path) {
-    Json::Value document = LoadForUpdate(path);
+    Json::Value document = DocumentForSave(path);
     ArrayElement(ObjectMember(document, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex)) =
         device;
-    return m_jsonFile.Write(path, document);
+    profile::FileStamp written;
+    const int result = m_jsonFile.Write(path, document, &written);
+    if (result == 0) {
+        Remember(path, std::move(document), written);
+    }
+    return result;
 }
 
 int CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path) {
+    if (path == m_cachePath) {
+        m_cachePath.clear();
+    }
     return m_jsonFile.Write(path, document);
 }
 

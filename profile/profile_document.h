@@ -46,13 +46,14 @@ class CBasicProfiledata {
     int GetBuiltInModeCount() const { return m_builtInModeCount; }
     void SetBuiltInModeCount(int count) { m_builtInModeCount = count < 0 ? 0 : count; }
 
-    // Loads the document at `path` and returns a copy of its device object.
+    // Loads the document at `path` and returns its device object (valid until
+    // the next Load or writer call; copy it to keep it).
     // When the file has no device object (missing, empty, not JSON, or
     // without that element) the default document's device object is put
     // into it and the file is written: a missing file is created, an
     // existing one keeps its other keys, a damaged one is first kept aside
     // (".bad"). With no default document either, the device object is null.
-    Json::Value Load(const std::string& path);
+    const Json::Value& Load(const std::string& path);
 
     // Writes the in-memory device object into the profile file.
     // 0 on success, 1 when the file could not be written.
@@ -106,9 +107,16 @@ class CBasicProfiledata {
     CJsonFile m_jsonFile;
 
   private:
-    // The document at `path` prepared for replacing element `index`: a
-    // damaged file is kept aside, a non-object becomes an empty object.
-    Json::Value LoadForUpdate(const std::string& path);
+    // `document`, read from `path`, prepared for replacing element `index`:
+    // a damaged file is kept aside, a non-object becomes an empty object.
+    Json::Value PrepareForUpdate(const std::string& path, Json::Value document,
+                                 JsonLoadStatus status);
+    // The document at `path` for a save: the remembered one while the file
+    // is still the version last read or written, else read again.
+    Json::Value DocumentForSave(const std::string& path);
+    // Keeps `document` (its device element emptied) as the content of the
+    // file version `stamp`, so that a save need not parse the file again.
+    void Remember(const std::string& path, Json::Value document, const profile::FileStamp& stamp);
 
     std::string m_profilePath;
     std::string m_defaultPath;
@@ -122,4 +130,9 @@ class CBasicProfiledata {
     std::string m_lightStoreFolder;
     std::vector<KeyEntry> m_keys;
     int m_deviceIndex = 0;
+
+    std::string m_cachePath;
+    int m_cacheIndex = 0;
+    Json::Value m_cacheRoot;
+    profile::FileStamp m_cacheStamp;
 };

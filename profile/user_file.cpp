@@ -47,15 +47,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Makes the rename itself durable; a failure here does not undo the write.
-void SyncFolder(const std::string& path) {
-    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 int OpenTemporary(const std::string& path, std::string& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = TemporaryNameFor(path);
@@ -67,9 +58,25 @@ int OpenTemporary(const std::string& path, std::string& temporary) {
     return -1;
 }
 
+FileStamp StampFromStat(const struct stat& info) {
+    FileStamp stamp;
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    stamp.size = static_cast<int64_t>(info.st_size);
+    stamp.modifiedNs =
+        static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error) {
+FileStamp StampOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? StampFromStat(info) : FileStamp{};
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error,
+                         FileStamp* written) {
     std::string temporary;
     const int fd = OpenTemporary(path, temporary);
     if (fd < 0) {
@@ -85,6 +92,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* e
     }
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int failure = ok ? 0 : errno;
+    struct stat info {};
+    if (ok && written != nullptr && ::fstat(fd, &info) == 0) {
+        *written = StampFromStat(info);  // the renamed file keeps inode and times
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         failure = errno;
@@ -100,7 +111,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* e
         }
         return false;
     }
-    SyncFolder(path);
+    // The folder is not synced: that would only make the rename itself
+    // survive a power cut, which costs a second disk flush per save; without
+    // it a power cut leaves the old complete file, never a partial one.
     if (error != nullptr) {
         *error = 0;
     }

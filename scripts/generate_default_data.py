@@ -115,10 +115,9 @@ def light_info(mode, brightness=4, speed=2, multi=1, rgb=(255, 0, 0)):
 
 
 def light_list(count):
-    # Layer mode 255 lays nothing over an LED: the profile's own mode shows.
-    entry = {"LEDREGMode": 255, "LEDBrightness": 4, "LEDSpeed": 2, "LEDDirection": 0,
-             "LEDMultiColor": 0, "red": 0, "green": 0, "blue": 0}
-    return [dict(entry) for _ in range(count)]
+    # A null element is a layer that is not present: nothing is laid over the
+    # LED and the profile's own mode shows. Nulls also keep the document small.
+    return [None] * count
 
 
 def key_list(codes):

@@ -38,7 +38,7 @@ TEST_F(DefaultData, EveryFamilyHasLightingAndOneLayerEntryPerLed) {
         const auto layers = document.ReadLightList();
         ASSERT_EQ(layers.size(), leds) << folder;
         for (const LightListEntry& layer : layers) {
-            EXPECT_EQ(layer.mode, kLightLayerNone) << folder << ": defaults lay nothing over LEDs";
+            EXPECT_EQ(layer.present, 0) << folder << ": defaults lay nothing over LEDs";
         }
     }
 }
