@@ -42,7 +42,7 @@ inline constexpr uint8_t kLayerOff = 4;
 // One light-list entry: a fixed per-LED effect laid over the mode's frame.
 // present is 0 for an entry that was null in the profile.
 struct LayerEntry {
-    uint8_t mode = 0;
+    int32_t mode = 0;  // any value but the five modes lays nothing over its LED
     uint8_t brightness = 0;
     uint8_t speed = 0;
     uint8_t direction = 0;

@@ -11,7 +11,7 @@ namespace {
 constexpr LedColor kUnderneath{1, 2, 3, 4};
 constexpr LedColor kOwn{10, 20, 30, 255};
 
-LayerEntry Entry(uint8_t mode, uint8_t speed = 0, uint8_t multi = 0, uint8_t present = 1) {
+LayerEntry Entry(int32_t mode, uint8_t speed = 0, uint8_t multi = 0, uint8_t present = 1) {
     return {.mode = mode,
             .brightness = 5,
             .speed = speed,
@@ -49,13 +49,13 @@ class LightingLayersTest : public ::testing::Test {
 
 TEST_F(LightingLayersTest, PresenceGatesBreathingAndSpectrumButNotStaticOrOff) {
     Layers(6, {Entry(kLayerBreathing, 0, 0, 0), Entry(kLayerStatic, 0, 0, 0),
-               Entry(kLayerSpectrum, 0, 0, 0), Entry(kLayerOff, 0, 0, 0), Entry(9)});
+               Entry(kLayerSpectrum, 0, 0, 0), Entry(kLayerOff, 0, 0, 0), Entry(256)});
     Pass();
     EXPECT_EQ(Led(0), kUnderneath);
     EXPECT_EQ(Led(1), kOwn);
     EXPECT_EQ(Led(2), kUnderneath);
     EXPECT_EQ(Led(3), LedColor{});
-    EXPECT_EQ(Led(4), kUnderneath);  // an unknown mode
+    EXPECT_EQ(Led(4), kUnderneath);  // an unknown mode, even one whose low byte is 0
     EXPECT_EQ(Led(5), kUnderneath);  // no entry
 }
 
