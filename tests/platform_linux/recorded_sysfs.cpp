@@ -64,6 +64,9 @@ void RecordedSysfs::AddHid(const fs::path& parent, const RecordedHid& hid, int s
         WriteText(hidDir / "report_descriptor",
                   std::string(hid.descriptor.begin(), hid.descriptor.end()));
     }
+    if (!hid.inputVersion.empty()) {
+        WriteText(hidDir / "input/input7/id/version", hid.inputVersion + "\n");
+    }
     const fs::path nodeDir = hidDir / "hidraw" / hid.node;
     WriteText(nodeDir / "uevent", "MAJOR=243\nMINOR=3\nDEVNAME=" + hid.node + "\n");
     fs::create_directory_symlink("../../../" + std::string(name), nodeDir / "device");

@@ -14,6 +14,7 @@ struct RecordedHid {
     std::string phys;   // HID_PHYS
     std::vector<uint8_t> descriptor;
     bool writeDescriptor = true;
+    std::string inputVersion;  // id/version of an input device below the hid device, if set
 };
 
 class RecordedSysfs {

@@ -14,12 +14,16 @@ using namespace platform::hid::linux_hid;
 namespace {
 
 RecordedHid Keyboard(const std::string& node) {
-    return {node, "0003:00000C45:00007666", "usb-0000:00:14.0-2/input1",
-            ConsumerAndVendorDescriptor()};
+    return {node,
+            "0003:00000C45:00007666",
+            "usb-0000:00:14.0-2/input1",
+            ConsumerAndVendorDescriptor(),
+            true,
+            ""};
 }
 
 RecordedHid Headset(const std::string& node, const std::string& phys) {
-    return {node, "0003:00000D8C:000001DA", phys, UnnumberedDescriptor()};
+    return {node, "0003:00000D8C:000001DA", phys, UnnumberedDescriptor(), true, ""};
 }
 
 const CollectionEntry* FindPath(const std::vector<CollectionEntry>& entries,
@@ -53,25 +57,30 @@ TEST_F(SysfsHidrawTest, UsbInterfaceGivesIdentityAndVersionFromTheUsbParents) {
     EXPECT_EQ(info.descriptor, ConsumerAndVendorDescriptor());
 }
 
-TEST_F(SysfsHidrawTest, UsbInterfaceNumberWinsOverThePhysSuffix) {
+TEST_F(SysfsHidrawTest, UsbParentsWinOverPhysSuffixAndInputVersion) {
     RecordedHid hid = Keyboard("hidraw0");
     hid.phys = "usb-0000:00:14.0-2/input7";
+    hid.inputVersion = "0999";
     tree.AddUsb(hid, 2, 2, 0x0100);
     HidrawNodeInfo info;
     ASSERT_TRUE(SysfsHidraw(tree.Root()).Describe("hidraw0", info));
     EXPECT_EQ(info.interfaceNumber, 2);
+    EXPECT_EQ(info.version, 0x0100);
 }
 
-TEST_F(SysfsHidrawTest, DeviceWithoutUsbParentTakesInterfaceFromPhysAndHasNoVersion) {
-    tree.AddVirtual(Headset("hidraw5", "veldmark-vm-headset/input3"));
+TEST_F(SysfsHidrawTest, DeviceWithoutUsbParentTakesInterfaceFromPhys) {
+    RecordedHid withInput = Headset("hidraw5", "veldmark-vm-headset/input3");
+    withInput.inputVersion = "0100";
+    tree.AddVirtual(withInput);
     tree.AddVirtual(Headset("hidraw6", "bluetooth-00:11:22"));
     SysfsHidraw sysfs(tree.Root());
     HidrawNodeInfo info;
     ASSERT_TRUE(sysfs.Describe("hidraw5", info));
     EXPECT_EQ(info.interfaceNumber, 3);
-    EXPECT_EQ(info.version, 0);
+    EXPECT_EQ(info.version, 0x0100) << "the input device's version stands in for bcdDevice";
     ASSERT_TRUE(sysfs.Describe("hidraw6", info));
     EXPECT_FALSE(info.interfaceNumber.has_value());
+    EXPECT_EQ(info.version, 0);
 }
 
 TEST_F(SysfsHidrawTest, RefusesMissingNodesBadIdsAndNamesOutsideTheClass) {

@@ -51,7 +51,11 @@ vmlinuz=$(ls "$kernel_dir"/boot/vmlinuz-* | head -n 1)
 modules_root=$(ls -d "$kernel_dir"/lib/modules/* | head -n 1)
 
 # --- project binaries -------------------------------------------------------------------
-"$root/scripts/build.sh" plain vm_uhid_devices vm_check veldmarkctl >/dev/null
+if ! "$root/scripts/build.sh" plain vm_uhid_devices vm_check veldmarkctl >"$work/build.log" 2>&1; then
+    tail -n 30 "$work/build.log"
+    echo "FAIL building the test bed's programs (log: $work/build.log)"
+    exit 1
+fi
 bin="$root/build/plain"
 
 # --- initramfs --------------------------------------------------------------------------

@@ -138,23 +138,23 @@ void CheckEnumeration(platform::hid::HidBackend& backend) {
                     e.identity.usagePage, e.identity.usage, e.identity.version);
     }
     struct Expected {
-        uint16_t vid, pid, mi, col, page, usage;
+        uint16_t vid, pid, mi, col, page, usage, version;
         const char* suffix;
     };
     const Expected expected[] = {
-        {0x0C45, 0x7666, 1, 1, 0x0001, 0x0006, "&vid_0c45&pid_7666&mi_01&col01"},
-        {0x0C45, 0x7666, 1, 2, 0x0001, 0x0080, "&vid_0c45&pid_7666&mi_01&col02"},
-        {0x0C45, 0x7666, 1, 3, 0x000C, 0x0001, "&vid_0c45&pid_7666&mi_01&col03"},
-        {0x0C45, 0x7666, 1, 4, 0xFF1C, 0x0092, "&vid_0c45&pid_7666&mi_01&col04"},
-        {0x0C45, 0x6627, 1, 3, 0x000C, 0x0001, "&vid_0c45&pid_6627&mi_01&col03"},
-        {0x0C45, 0x6627, 1, 4, 0xFF1C, 0x0092, "&vid_0c45&pid_6627&mi_01&col04"},
-        {0x0D8C, 0x01DA, 3, 0, 0x000C, 0x0001, "&vid_0d8c&pid_01da&mi_03"},
+        {0x0C45, 0x7666, 1, 1, 0x0001, 0x0006, 0x0105, "&vid_0c45&pid_7666&mi_01&col01"},
+        {0x0C45, 0x7666, 1, 2, 0x0001, 0x0080, 0x0105, "&vid_0c45&pid_7666&mi_01&col02"},
+        {0x0C45, 0x7666, 1, 3, 0x000C, 0x0001, 0x0105, "&vid_0c45&pid_7666&mi_01&col03"},
+        {0x0C45, 0x7666, 1, 4, 0xFF1C, 0x0092, 0x0105, "&vid_0c45&pid_7666&mi_01&col04"},
+        {0x0C45, 0x6627, 1, 3, 0x000C, 0x0001, 0x0101, "&vid_0c45&pid_6627&mi_01&col03"},
+        {0x0C45, 0x6627, 1, 4, 0xFF1C, 0x0092, 0x0101, "&vid_0c45&pid_6627&mi_01&col04"},
+        {0x0D8C, 0x01DA, 3, 0, 0x000C, 0x0001, 0x0100, "&vid_0d8c&pid_01da&mi_03"},
     };
     for (const auto& x : expected) {
         const auto* e = FindEntry(entries, x.vid, x.pid, x.mi, x.col);
         const bool ok = e != nullptr && e->identity.usagePage == x.page &&
-                        e->identity.usage == x.usage && e->path.starts_with("/dev/hidraw") &&
-                        e->path.ends_with(x.suffix);
+                        e->identity.version == x.version && e->identity.usage == x.usage &&
+                        e->path.starts_with("/dev/hidraw") && e->path.ends_with(x.suffix);
         Check(std::string("identity and path ") + x.suffix, ok, e ? e->path : "missing");
     }
 }

@@ -52,6 +52,18 @@ std::optional<uint16_t> ReadHexAttribute(const fs::path& path) {
     return static_cast<uint16_t>(value);
 }
 
+// Without a USB device above (uhid, Bluetooth, I2C) the hid device's own
+// version shows only in the input devices the kernel made for it.
+uint16_t InputDeviceVersion(const fs::path& hidDir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(hidDir / "input", ec)) {
+        if (const auto version = ReadHexAttribute(entry.path() / "id/version")) {
+            return *version;
+        }
+    }
+    return 0;
+}
+
 unsigned NodeNumber(const std::string& node) {
     return static_cast<unsigned>(std::strtoul(node.c_str() + 6, nullptr, 10));
 }
@@ -129,6 +141,9 @@ bool SysfsHidraw::Describe(const std::string& node, HidrawNodeInfo& out,
     }
     if (!out.interfaceNumber) {
         out.interfaceNumber = InterfaceFromPhys(UeventValue(uevent, "HID_PHYS"));
+    }
+    if (out.version == 0) {
+        out.version = InputDeviceVersion(hidDir);
     }
     return true;
 }

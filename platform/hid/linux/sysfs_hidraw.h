@@ -10,6 +10,7 @@
 //   <hid device>/report_descriptor         the raw descriptor
 //   <ancestor>/bInterfaceNumber            the USB interface (hex, "01")
 //   <ancestor>/bcdDevice                   the USB device's version (hex, "0105")
+//   <hid device>/input/input*/id/version   the version when no USB device is above
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,7 @@ struct HidrawNodeInfo {
     uint16_t bus = 0;     // 3 USB, 5 Bluetooth, ... from HID_ID
     uint16_t vendorId = 0;
     uint16_t productId = 0;
-    uint16_t version = 0;                     // bcdDevice; 0 without a USB device above
+    uint16_t version = 0;                     // bcdDevice, else the input device's version, else 0
     std::optional<uint16_t> interfaceNumber;  // USB interface, else the phys "/inputN" suffix
     std::string name;                         // HID_NAME
     std::vector<uint8_t> descriptor;          // empty when it could not be read
