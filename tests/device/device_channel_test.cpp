@@ -210,6 +210,20 @@ TEST_F(DeviceChannelTest, StrayReplyIsReadPastOnce) {
     EXPECT_EQ(channel.EndWrite(), 1);
 }
 
+TEST_F(DeviceChannelTest, LateReplyIsSkippedAndASecondMismatchIsTakenAsTheAnswer) {
+    // The first command gives up before its reply comes; that reply then sits
+    // in front of the next command's own, which carries a wrong echo.
+    keyboard->InjectFault({.type = sim::FaultType::LateReply, .count = 1, .delayMs = 1050});
+    EXPECT_EQ(channel.BeginWrite(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    keyboard->InjectFault({.type = sim::FaultType::WrongEcho, .count = 1});
+    std::array<uint8_t, 34> info{};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(channel.ReadDeviceInfo(info), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(info[5], keyboard->firmware().DeviceInfo()[5]);
+}
+
 TEST_F(DeviceChannelTest, NothingIsSentWhileClosedOrSuspended) {
     channel.suspended.store(true);
     EXPECT_EQ(channel.BeginWrite(), 0);
