@@ -202,6 +202,32 @@ TEST(FirmwareMemory, AccessBeyondAnAreaIsRefusedWhole) {
     EXPECT_EQ(Read(*pad, cmd::kReadKeyTable, 0, 3)[7], kStatusOutOfRange);
 }
 
+TEST(FirmwareMemory, AddressesAtTheTopOfTheRangeTouchNothing) {
+    for (DeviceKind kind :
+         {DeviceKind::Keyboard, DeviceKind::Mouse, DeviceKind::Mousepad, DeviceKind::Headset}) {
+        auto fw = MakeFirmware(kind);
+        const Bytes params = fw->Parameters();
+        const Bytes keys = fw->KeyTable();
+        Send(*fw, cmd::kBeginWrite, 0, {});
+        for (uint8_t code : {cmd::kReadDeviceInfo, cmd::kReadParameters, cmd::kReadKeyTable,
+                             cmd::kReadBytes, cmd::kReadLedMap}) {
+            const Bytes reply = Read(*fw, code, 0xFFF0, 56);
+            EXPECT_EQ(reply[7], kStatusOutOfRange) << KindName(kind) << " " << int(code);
+            EXPECT_EQ(Data(reply, 56), Bytes(56, 0)) << KindName(kind) << " " << int(code);
+        }
+        for (uint8_t code : {cmd::kWriteParameters, cmd::kWriteKeyTable, cmd::kWriteColorTable,
+                             cmd::kStreamFrame, cmd::kWriteMacroImage}) {
+            EXPECT_EQ(Send(*fw, code, 0xFFF0, Bytes(56, 0xEE))[7], kStatusOutOfRange)
+                << KindName(kind) << " " << int(code);
+        }
+        Send(*fw, cmd::kEndWrite, 0, {});
+        EXPECT_EQ(fw->Parameters(), params);
+        EXPECT_EQ(fw->KeyTable(), keys);
+        EXPECT_EQ(fw->FrameCount(), 0u);
+        EXPECT_EQ(fw->Violations()[Violation::OutOfRange], 10u) << KindName(kind);
+    }
+}
+
 TEST(FirmwareFrames, KeepsTheLastCompleteFrameOnly) {
     auto fw = MakeFirmware(DeviceKind::Keyboard);
     Bytes frame(3 * kKeyboardLeds);
