@@ -1,0 +1,308 @@
+#pragma once
+// CVeldmarkUSBDevice: the base of the device objects. One object is at the
+// same time a device's page (a horizontal layout of the control tree, class
+// "VeldmarkUSBDevice") and the owner of everything that talks to the device:
+// the command channel, the event interface, the device information, the
+// profile document, the lighting engine with its frame, and the maps between
+// key buttons, device key positions and LEDs.
+//
+// The kinds (keyboard, mouse, mousepad, headset) fill in the virtual
+// operations; the base gives the shared ones (page binding, shared effects,
+// frame push, paths, function tabs, key levels), the two threads and the
+// timer-driven life cycle that the selection entry runs:
+//   1001 ConnectDevice, then 1000 every 5 ms (PushFrame) while the channel is
+//   open; 1002 ReadDeviceState (armed by the input thread on a sync request);
+//   1003/1004 hooks; 1005 PollStatus every 5000 ms while extra != 0.
+//
+// Threads:
+// - UI thread: every operation here unless noted.
+// - Lighting thread (started by the kinds' ConnectDevice): runs the frame
+//   operations on the engine's work frame and publishes each complete frame;
+//   PushFrame on the UI thread takes the last published frame, so a pushed
+//   frame is never a mix of two.
+// - Input thread (SyncThread): blocking reads on the event interface; it
+//   reaches the UI thread only by posting to the dispatcher. Stopping it
+//   cancels the pending read; no thread is ever killed.
+//
+// Result codes of the command operations are the channel's (1 success, 0 not
+// open or no reply, -1 write failed, -102/-103 device status).
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/catalogue.h"
+#include "device/device_channel.h"
+#include "device/lighting_engine.h"
+#include "device/usb_device_views.h"
+#include "platform/ui/container.h"
+#include "platform/ui/worker.h"
+#include "profile/light_records.h"
+#include "profile/profile_document.h"
+
+namespace ui {
+class Dispatcher;
+}
+
+// Timer ids of the selection entry that drive a page.
+namespace device_timer {
+inline constexpr int kPushFrame = 1000;
+inline constexpr int kConnect = 1001;
+inline constexpr int kReadState = 1002;
+inline constexpr int kHook1003 = 1003;
+inline constexpr int kHook1004 = 1004;
+inline constexpr int kPollStatus = 1005;
+inline constexpr int kPushIntervalMs = 5;
+inline constexpr int kConnectDelayMs = 500;
+inline constexpr int kPollIntervalMs = 5000;
+}  // namespace device_timer
+
+class CVeldmarkUSBDevice : public ui::HorizontalLayout {
+  public:
+    static constexpr std::string_view kClassName = "VeldmarkUSBDevice";
+    static constexpr size_t kDeviceInfoBytes = 36;  // 34 read + 2 spare
+    static constexpr uint16_t kSyncRequestUsage = 0x401;
+    static constexpr int kStreamBackoffMs = 200;
+
+    // The channels use the process-wide HID backend, or the given one. The
+    // document is the kind's profile document (a plain one when null).
+    explicit CVeldmarkUSBDevice(std::unique_ptr<CBasicProfiledata> document = nullptr);
+    CVeldmarkUSBDevice(platform::hid::HidBackend& backend,
+                       std::unique_ptr<CBasicProfiledata> document = nullptr);
+    ~CVeldmarkUSBDevice() override;
+
+    std::string_view GetClass() const override { return kClassName; }
+
+    // --- virtual operations, in slot order ----------------------------------
+    virtual void InitPage();
+    virtual int ApplyLighting();
+    virtual void FrameBreath();
+    virtual void FrameBreathCycle();
+    virtual void FrameStatic();
+    virtual void FrameSpectrum();
+    virtual void FrameBlink();
+    virtual void FrameBlinkCycle();
+    virtual void FrameOff();
+    virtual void PushFrame();
+    virtual void SetLedColor(int index, const device::LedColor& color);
+    virtual device::LedColor GetLedColor(int index) const;
+    virtual void ConnectDevice();
+    virtual void ReadDeviceState();
+    virtual void TimerHook1003();
+    virtual void TimerHook1004();
+    virtual void PollStatus();
+    virtual int LoadProfile();
+    virtual void RefreshPage();
+    virtual void ValidateMacroKeys();
+    virtual void ResetProfile();
+    virtual int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys);
+    virtual int UploadProfileKeys(int profile);
+    virtual int UploadMacros();
+    virtual int UploadSettings(int profile, int option1 = 0, int option2 = 0, int screenWidth = 0,
+                               int screenHeight = 0);
+    virtual void RefreshEditorLists();
+    virtual void SetKeyLevelMap(const std::map<int, int>& map);
+    virtual void DecayKeyLevel(int index, bool fineTail);
+    virtual void IgniteRing();
+    virtual void RotateRing(bool forward);
+    virtual void ClearKeyLevels();
+    virtual void SetFunctionMode(int mode);
+    virtual int GetFunctionMode() const { return m_functionMode; }
+    virtual void SetProfilePaths();
+    virtual std::string GetProfilePath() const;
+    virtual void SaveProfile();
+    virtual void SetTypeCode(int code);
+    virtual int GetTypeCode() const { return m_typeCode; }
+    virtual void SetLightInfo(const LightInfoRecord& record);
+    virtual void SelectKey(int index);
+    // The kind's page initialisation; the base binds the page (InitPage).
+    virtual void InitKindPage();
+    virtual LightInfoRecord GetLightInfo() const;
+
+    // --- configuration by the main window, in this order ---------------------
+    void SetPageLayout(std::string path) { m_pageLayout = std::move(path); }
+    void SetMainWindow(ui::Control* mainWindow) { m_mainWindow = mainWindow; }
+    void SetKeyCount(int n);
+    // Before ConnectDevice: resizes the frame, the light controls and the layers.
+    void SetLedCount(int n);
+    void SetExtra(int value);
+    void SetProfileId(std::string id) { m_profileId = std::move(id); }
+    void SetFolderName(std::string name) { m_folderName = std::move(name); }
+    void SetPowerControl(ui::Control* control);
+    void SetIdentity(const device::InterfaceRecord& record);
+    void SetLightStoreName(std::string name) { m_lightStoreName = std::move(name); }
+    void SetOptionControl(ui::Control* control) { m_optionControl = control; }
+    // The loop the input thread posts to; by default the page's window's.
+    void SetDispatcher(ui::Dispatcher* dispatcher) { m_dispatcher = dispatcher; }
+
+    // --- event interface -----------------------------------------------------
+    // Opens the event interface (when not open) and (re)starts the input thread.
+    void OpenSyncInterface(const std::string& path);
+    // Stops the input thread and closes the event interface.
+    void CloseSyncInterface();
+
+    // --- profile switching ----------------------------------------------------
+    // Loads the profile `id` (its document, lighting, page) and commits it to
+    // the device: the settings, then the key table and the macros where the
+    // kind has them. Returns the first failing command result, else 1; 0 when
+    // the device is not attached.
+    int SwitchProfile(const std::string& id);
+    int CommitProfile();
+
+    // --- accessors -------------------------------------------------------------
+    int GetKind() const { return m_kind; }
+    int GetRole() const { return m_role; }
+    int GetKeyCount() const { return m_keyCount; }
+    int GetLedCount() const { return m_ledCount; }
+    int GetExtra() const { return m_extra; }
+    ui::Control* GetOptionControl() const { return m_optionControl; }
+    ui::Control* GetPowerControl() const { return m_powerControl; }
+    ui::Control* GetProfileControl() const { return m_profileControl; }
+    ui::Control* GetLightEditor() const { return m_lightEditor; }
+    ui::Control* GetSelectPanel() const { return m_selectPanel; }
+    ui::Control* GetMainWindow() const { return m_mainWindow; }
+    const device::InterfaceRecord& GetIdentity() const { return m_identity; }
+    const std::string& GetProfileId() const { return m_profileId; }
+    const std::string& GetFolderName() const { return m_folderName; }
+    const std::string& GetPageLayout() const { return m_pageLayout; }
+    int GetSelectedKey() const { return m_selectedKey; }
+    void SetLightingActive(bool active) { m_lightingActive.store(active); }
+    bool IsLightingActive() const { return m_lightingActive.load(); }
+    void SetPreviewActive(bool active) { m_previewActive.store(active); }
+    bool IsPreviewActive() const { return m_previewActive.load(); }
+    std::string DefaultDocumentPath() const;
+    std::string ProfileFolder() const;
+
+    CDeviceChannel& Channel() { return m_channel; }
+    CDeviceChannel& EventChannel() { return m_eventChannel; }
+    CBasicProfiledata& Document() { return *m_document; }
+    device::LightingEngine& Engine() { return m_engine; }
+    const uint8_t* DeviceInfo() const { return m_deviceInfo; }
+    ui::Control* KeyButton(int index) const;
+    ui::Control* LightControl(int index) const;
+    std::vector<LightListEntry> CustomColors() const;
+    std::vector<LightEffectStep> EffectSteps() const;
+    int GetStepCount() const { return m_stepCount; }
+    bool IsLightingThreadRunning() const { return m_lightingWorker.IsRunning(); }
+    bool IsSyncThreadRunning() const { return m_syncWorker.IsRunning(); }
+
+  protected:
+    // One row of a kind's mode table: the frame operation and whether it runs
+    // at the speed threshold (true) or every pass (false). An empty operation
+    // plays the custom effect steps.
+    struct LightingMode {
+        std::function<void()> frame;
+    };
+    using ModeTable = std::vector<LightingMode>;
+
+    // One pass of the lighting thread's mode step: counts `ticks` and, when
+    // the count reaches the threshold for `speed`, runs the mode's frame and
+    // restarts the count; modes without an operation play the custom effect
+    // every pass. Then lays the light list over the frame and publishes it.
+    void RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed, int ticks);
+
+    // Starts (after stopping any running one) / stops the lighting thread.
+    void StartLightingThread(std::function<void(ui::StopSignal&)> body);
+    void StopLightingThread();
+
+    // Kinds: the delay of timer 1002 after a sync request (500 ms by default),
+    // and the keyboard's key events (position, pressed), on the input thread.
+    void SetSyncDelay(int ms) { m_syncDelayMs = ms; }
+    void SetKeyEventHook(std::function<void(int position, bool pressed)> hook) {
+        m_keyEventHook = std::move(hook);
+    }
+
+    // Binds key buttons and light controls from the first "SelectPanel" among
+    // `container`'s direct children (the page itself for InitPage).
+    void BindPanel(ui::Container& container);
+    // Finds the profile list and lighting editor by name.
+    void BindEditors();
+    // The lighting state the engine follows.
+    void SetEngineParams(const LightInfoRecord& record);
+    // Replaces the layer list and the effect steps under their locks.
+    void ReplaceCustomColors(std::vector<LightListEntry> entries);
+    void ReplaceEffectSteps(std::vector<LightEffectStep> steps);
+    // Reads the mode names and custom effect names for the lighting editor.
+    void LoadEditorLists();
+    // Arms a one-shot timer of the selection entry (UI thread).
+    void ArmOptionTimer(int id, int delayMs);
+    // Milliseconds of the UI loop's clock (the steady clock without a window).
+    int64_t UiNow() const;
+    // Shows a profile-independent diagnostic line.
+    static void Trace(std::string_view text);
+
+    int m_kind = 0;
+    LightInfoRecord m_lightInfo;
+    uint8_t m_deviceInfo[kDeviceInfoBytes] = {};
+    std::vector<std::string> m_modeNames;
+    std::vector<bool> m_modeVisible;
+    std::vector<std::string> m_effectNames;
+
+  private:
+    void SyncThread(ui::StopSignal& stop, ui::ControlHandle self, ui::Dispatcher* dispatcher);
+    void HandleEvent(uint16_t usage, ui::ControlHandle self, ui::Dispatcher* dispatcher);
+    static void TraceStop(ui::StopResult result);
+    ui::Dispatcher* LoopDispatcher() const;
+    bool FetchPublishedFrame();
+
+    // channels
+    CDeviceChannel m_channel;
+    CDeviceChannel m_eventChannel;
+    // UI references (non-owning; the page's tree owns them)
+    ui::Control* m_selectPanel = nullptr;
+    ui::Control* m_lightEditor = nullptr;
+    ui::Control* m_profileControl = nullptr;
+    ui::Control* m_optionControl = nullptr;
+    ui::Control* m_powerControl = nullptr;
+    ui::Control* m_functionSwitch = nullptr;
+    ui::Control* m_keyFunctionSwitch = nullptr;
+    std::vector<ui::Control*> m_keyButtons;
+    std::vector<ui::Control*> m_lightControls;
+    ui::Control* m_mainWindow = nullptr;
+    // strings
+    std::string m_pageLayout;
+    std::string m_profileId;
+    std::string m_lightStoreName = "orvix_light";
+    std::string m_folderName;
+    // identity and counts
+    device::InterfaceRecord m_identity;
+    int m_role = 0;
+    int m_typeCode = 0;
+    int m_extra = 0;
+    int m_keyCount = 0;
+    int m_ledCount = 0;
+    int m_selectedKey = -1;
+    int m_functionMode = 1;
+    // maps
+    std::map<int, int> m_keyToPosition;
+    std::map<int, int> m_keyToLed;
+    std::map<int, int> m_keyLevelMap;
+    // frame as last pushed (UI thread)
+    std::vector<device::LedColor> m_leds;
+    std::vector<uint8_t> m_streamBuffer;
+    uint64_t m_frameSerial = 0;
+    int64_t m_streamResumeAt = 0;
+    // lighting state
+    std::unique_ptr<CBasicProfiledata> m_document;
+    device::LightingEngine m_engine;
+    mutable std::mutex m_customColorsLock;
+    std::vector<LightListEntry> m_customColors;
+    mutable std::mutex m_effectStepsLock;
+    std::vector<LightEffectStep> m_effectSteps;
+    int m_stepCount = 0;
+    std::atomic<bool> m_lightingActive{true};
+    std::atomic<bool> m_previewActive{true};
+    int m_tick = 0;  // lighting thread
+    // threads
+    ui::Dispatcher* m_dispatcher = nullptr;
+    int m_syncDelayMs = 500;
+    std::function<void(int, bool)> m_keyEventHook;
+    ui::Worker m_lightingWorker{"lighting"};
+    ui::Worker m_syncWorker{"sync"};
+};

@@ -1,0 +1,52 @@
+#pragma once
+// What a device page expects of the controls it drives, as small interfaces
+// the control classes implement. The page finds its controls by name in the
+// control tree and talks to them through these, so the device objects do not
+// depend on the libraries that define the controls (lighting editor, light
+// buttons, profile list, power status).
+//
+// Threads: every call comes from the UI thread.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "profile/light_records.h"
+
+// A light control of a page ("DeviceKeyButton" with user data "light_" n).
+class LedControlView {
+  public:
+    virtual ~LedControlView() = default;
+    // color is red | blue << 8 | green << 16; alpha is the brightness it is shown with.
+    virtual void ShowLed(uint32_t color, uint8_t alpha, bool lit) = 0;
+};
+
+// The page's lighting editor ("LightControlItem").
+class LightEditorView {
+  public:
+    virtual ~LightEditorView() = default;
+    virtual void SetDeviceKind(int kind) = 0;
+    // Mode names are language keys; visible[i] says whether mode i is offered.
+    virtual void InitModes(const std::vector<std::string>& names, const std::vector<bool>& visible,
+                           int brightnessMax, int speedMax) = 0;
+    virtual void ShowLightInfo(const LightInfoRecord& record) = 0;
+};
+
+// The page's profile list ("DeviceProfileItem").
+class ProfileSelectionView {
+  public:
+    virtual ~ProfileSelectionView() = default;
+    // Identifier of the selected profile, "" when none is selected yet.
+    virtual std::string GetSelectedId() const = 0;
+};
+
+// The control that shows a device's power state.
+class PowerStatusView {
+  public:
+    virtual ~PowerStatusView() = default;
+    // Non-zero shows the status area, zero hides it.
+    virtual void SetExtra(int value) = 0;
+    // A status record as read from the device (zero-padded when shorter).
+    virtual void ShowStatus(std::span<const uint8_t> record) = 0;
+};
