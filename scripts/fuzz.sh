@@ -8,7 +8,7 @@ dir="$root/build/fuzz/fuzz"
 [ -d "$dir" ] || { echo "no fuzz targets built"; exit 0; }
 shopt -s nullglob
 for target in "$dir"/*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue  # skip the build tree's own folders
     name=$(basename "$target")
     work=$(mktemp -d)
     seeds=()
