@@ -53,7 +53,8 @@ uint32_t SteadyMilliseconds() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-LightingEngine::LightingEngine(MillisecondClock clock) : m_clock(std::move(clock)) {}
+LightingEngine::LightingEngine(MillisecondClock clock)
+    : m_clock(clock ? std::move(clock) : MillisecondClock(SteadyMilliseconds)) {}
 
 void LightingEngine::SetLedCount(int n) {
     m_ledCount = std::max(n, 0);
