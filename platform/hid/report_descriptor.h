@@ -79,6 +79,8 @@ struct ReportField {
     uint16_t bitSize = 0;    // Report Size
     uint16_t reportCount = 0;
     uint16_t flags = 0;  // the main item's data bits (bit 0 constant, bit 1 variable, ...)
+    // A maximum written as unsigned in too few bytes (Logical Maximum 255 as
+    // the one byte FF) is taken as unsigned when its minimum is not negative.
     int32_t logicalMin = 0;
     int32_t logicalMax = 0;
     int32_t physicalMin = 0;
@@ -218,7 +220,10 @@ class ReportDescriptor {
     // array; fields wider than 32 bits give their low 32 bits).
     HidStatus GetUsageValue(ReportType type, int collection, uint16_t usagePage, uint16_t usage,
                             const uint8_t* report, size_t length, uint32_t& value) const;
-    // The value mapped from its logical range onto its physical range.
+    // The value mapped from its logical range onto its physical range. A field
+    // that declares no physical range (both 0) uses its logical range, so its
+    // scaled value is its signed logical value; an empty or inverted range gives
+    // BadLogPhyValues, a value outside the logical range Null or ValueOutOfRange.
     HidStatus GetScaledUsageValue(ReportType type, int collection, uint16_t usagePage,
                                   uint16_t usage, const uint8_t* report, size_t length,
                                   int32_t& value) const;

@@ -231,6 +231,23 @@ TEST(ReportDescriptorValues, RefusesToScaleEmptyRangesAndReportsNullStates) {
     EXPECT_EQ(raw, 5u);
 }
 
+TEST(ReportDescriptorValues, ReadsAOneByteMaximumOf255AsUnsigned) {
+    // Logical Maximum written as the single byte FF, as many devices do.
+    const ReportDescriptor d = MustParse(InCollection(
+        {0x15, 0x00, 0x25, 0xFF, 0x75, 0x08, 0x95, 0x01, 0x09, 0x01,
+         0x81, 0x02, 0x15, 0x80, 0x25, 0x7F, 0x09, 0x02, 0x81, 0x02}));  // −128..127 stays signed
+    EXPECT_EQ(d.Fields()[0].logicalMax, 255);
+    EXPECT_EQ(d.Fields()[1].logicalMin, -128);
+    const Bytes report = {0x00, 200, 0xF6};
+    int32_t value = 0;
+    ASSERT_EQ(d.GetScaledUsageValue(ReportType::Input, 0, 0xFF00, 0x01, report.data(), 3, value),
+              HidStatus::Success);
+    EXPECT_EQ(value, 200);
+    ASSERT_EQ(d.GetScaledUsageValue(ReportType::Input, 0, 0xFF00, 0x02, report.data(), 3, value),
+              HidStatus::Success);
+    EXPECT_EQ(value, -10);
+}
+
 TEST(ReportDescriptorItems, PopRestoresTheGlobalsPushSaved) {
     const ReportDescriptor d = MustParse(InCollection({
         0x75, 0x08, 0x95, 0x01, 0xA4,                    // Report Size 8, Count 1, Push
