@@ -182,6 +182,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     CDeviceChannel& Channel() { return m_channel; }
     CDeviceChannel& EventChannel() { return m_eventChannel; }
     CBasicProfiledata& Document() { return *m_document; }
+    const CBasicProfiledata& Document() const { return *m_document; }
     device::LightingEngine& Engine() { return m_engine; }
     const uint8_t* DeviceInfo() const { return m_deviceInfo; }
     ui::Control* KeyButton(int index) const;
