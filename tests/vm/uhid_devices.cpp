@@ -8,6 +8,8 @@
 // path's "/inputN" suffix, where the hidraw backend looks for it.
 //
 // Usage: vm_uhid_devices <control-fifo> <reply-fifo> <kind>...
+// Kinds: keyboard, mouse, mousepad, headset, and otherN for a device that is
+// not in the catalogue.
 // Control lines (one reply line each, "ok ..." or "error ..."):
 //   plug <kind> | unplug <kind> | press <kind> <position> | release <kind> <position>
 //   sync <kind> | stats <kind> | last <kind> | led <kind> | quit
@@ -20,6 +22,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -27,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/descriptors.h"
 #include "sim/firmware.h"
 #include "sim/headset_firmware.h"
 #include "sim/sim_bus.h"
@@ -155,6 +159,19 @@ void ServeInterface(PresentedDevice& device, const UhidInterface& iface) {
     }
 }
 
+// A keyboard-and-mouse receiver of some other maker ("other1", "other2", ...):
+// present on a typical desk, but in no row of the catalogue.
+std::unique_ptr<sim::Firmware> UnsupportedDevice(const std::string& name) {
+    sim::FirmwareLayout layout;
+    layout.vendorId = 0x1234;
+    layout.productId = static_cast<uint16_t>(0x5600 + std::atoi(name.c_str() + 5));
+    layout.version = 0x0200;
+    layout.interfaces = {{0, sim::BootKeyboardDescriptor(), {}},
+                         {1, sim::BootMouseDescriptor(), {}}};
+    layout.commandInterface = -1;
+    return std::make_unique<sim::Firmware>(std::move(layout));
+}
+
 std::string Hex(const std::vector<uint8_t>& bytes) {
     std::string out;
     char two[4];
@@ -169,12 +186,17 @@ class Daemon {
   public:
     bool Add(const std::string& name) {
         std::vector<sim::DeviceKind> kinds;
-        if (!sim::ParseKinds(name, kinds) || kinds.size() != 1) {
+        std::unique_ptr<sim::Firmware> firmware;
+        if (name.starts_with("other")) {
+            firmware = UnsupportedDevice(name);
+        } else if (sim::ParseKinds(name, kinds) && kinds.size() == 1) {
+            firmware = sim::MakeFirmware(kinds[0]);
+        } else {
             return false;
         }
         auto& device = m_devices[name];
         device.name = name;
-        device.firmware = sim::MakeFirmware(kinds[0]);
+        device.firmware = std::move(firmware);
         return Plug(device);
     }
 

@@ -286,7 +286,10 @@ int main(int argc, char** argv) {
           slots.Get(6)->path.ends_with("&vid_0d8c&pid_01da&mi_03"), slots.Get(6)->path);
 
     const uint64_t enumerations = discovery.Stats().enumerations.load();
+    const uint64_t generation = backend->Generation();
     std::this_thread::sleep_for(1000ms);
+    Check("the hot-plug watch stays still while nothing changes",
+          backend->Generation() == generation);
     const uint64_t idle = discovery.Stats().enumerations.load() - enumerations;
     Check("no enumeration while nothing is plugged or unplugged", idle == 0,
           std::to_string(idle) + " enumerations in 1 s");
@@ -300,13 +303,19 @@ int main(int argc, char** argv) {
     CDeviceChannel held(*backend);
     const bool heldOpen = held.OpenInterface(commandPath, device::kKindKeyboard);
     recorder.Clear();
+    const uint64_t before = backend->Generation();
     Check("unplug", control.Send("unplug keyboard") == "ok");
+    Check("the hot-plug watch saw the unplug",
+          WaitFor([&] { return backend->Generation() != before; }, 1000ms));
     Check("unplug reported as removal of slots 0 and 1",
           WaitFor([&] { return recorder.Has("-0") && recorder.Has("-1"); }, 1000ms));
     std::vector<uint8_t> info(34);
     Check("a channel opened before the unplug fails", heldOpen && held.ReadDeviceInfo(info) != 1);
     held.CloseInterface();
+    const uint64_t unplugged = backend->Generation();
     Check("replug", control.Send("plug keyboard") == "ok");
+    Check("the hot-plug watch saw the replug",
+          WaitFor([&] { return backend->Generation() != unplugged; }, 1000ms));
     Check("replug found again in slots 0 and 1",
           WaitFor([&] { return recorder.Has("+0") && recorder.Has("+1"); }, 3000ms));
     CDeviceChannel again(*backend);

@@ -20,6 +20,29 @@ done
 [ -c /dev/uhid ] || fail "no /dev/uhid"
 
 mkfifo /tmp/control /tmp/reply
+
+# "vmtest=cpu:N" on the kernel command line: measure the discovery loop's CPU
+# time with only unsupported devices present, without and with the hot-plug
+# watch, N seconds per run, three runs each.
+cpu_seconds=$(sed -n 's/.*vmtest=cpu:\([0-9]*\).*/\1/p' /proc/cmdline)
+if [ -n "$cpu_seconds" ]; then
+    vm_uhid_devices /tmp/control /tmp/reply other1 other2 other3 >/tmp/uhid.log 2>&1 &
+    sleep 1
+    ls /dev/hidraw*
+    for run in 1 2 3; do
+        for mode in poll udev; do
+            hotplug=1
+            [ "$mode" = poll ] && hotplug=0
+            VELDMARK_HID_HOTPLUG=$hotplug time -p veldmarkctl watch --seconds "$cpu_seconds" \
+                >/dev/null 2>/tmp/time.txt
+            echo "CPU $mode run $run: $(grep -E '^(user|sys)' /tmp/time.txt | tr '\n' ' ')"
+        done
+    done
+    echo quit >/tmp/control
+    echo "VMTEST RESULT PASS"
+    poweroff -f
+fi
+
 vm_uhid_devices /tmp/control /tmp/reply keyboard mousepad headset >/tmp/uhid.log 2>&1 &
 
 echo "== checks of the adapter, discovery and channel"

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/hid/linux/collection_path.h"
@@ -214,6 +215,7 @@ std::shared_ptr<HidrawNode> LinuxHidBackend::SharedNode(const std::string& devno
                                                         const ReportRouting& routing,
                                                         Error& error) {
     std::lock_guard<std::mutex> guard(m_nodesLock);
+    std::erase_if(m_nodes, [](const auto& entry) { return entry.second.expired(); });
     auto& slot = m_nodes[devnode];
     if (auto node = slot.lock(); node && !node->IsDead()) {
         return node;
@@ -241,7 +243,12 @@ uint64_t LinuxHidBackend::Generation() {
 namespace platform::hid {
 
 std::unique_ptr<HidBackend> MakeLinuxBackend(const LinuxBackendOptions& options) {
-    return std::make_unique<linux_hid::LinuxHidBackend>(options);
+    LinuxBackendOptions chosen = options;
+    const char* hotplug = std::getenv("VELDMARK_HID_HOTPLUG");
+    if (hotplug != nullptr && std::string(hotplug) == "0") {
+        chosen.watchHotplug = false;
+    }
+    return std::make_unique<linux_hid::LinuxHidBackend>(chosen);
 }
 
 bool IsPermissionDenied(const Error& error) {
