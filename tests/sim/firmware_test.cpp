@@ -129,6 +129,27 @@ TEST(FirmwareProtocol, TakesOnlyWholeReportsItsInterfaceDeclares) {
     EXPECT_EQ(fw->Violations()[Violation::WrongReport], 3u);
 }
 
+TEST(FirmwareProtocol, TheLogKeepsTheNewestRequestsInOrder) {
+    auto fw = MakeFirmware(DeviceKind::Mousepad);
+    const size_t total = Firmware::kMaxLog + 5;
+    for (size_t i = 0; i < total; ++i) {
+        Read(*fw, cmd::kReadParameters, static_cast<uint16_t>(i), 0);
+    }
+    const auto log = fw->RequestLog();
+    ASSERT_EQ(log.size(), Firmware::kMaxLog);
+    EXPECT_EQ(fw->RequestCount(), total);
+    for (size_t i = 0; i < log.size(); ++i) {
+        const size_t address = log[i].bytes[5] | log[i].bytes[6] << 8;
+        ASSERT_EQ(address, (i + 5) & 0xFFFF) << i;
+    }
+    Send(*fw, 0x42, 0, {});
+    fw->ClearLog();
+    EXPECT_TRUE(fw->RequestLog().empty());
+    EXPECT_EQ(fw->Violations().Total(), 0u);
+    Read(*fw, cmd::kProbe, 0, 0);
+    EXPECT_EQ(fw->RequestLog().size(), 1u);
+}
+
 TEST(FirmwareMemory, KeyboardInfoAndFactoryKeyTableAreOutOfButtonOrder) {
     auto fw = MakeFirmware(DeviceKind::Keyboard);
     const Bytes info = Data(Read(*fw, cmd::kReadDeviceInfo, 0, 34), 34);
