@@ -176,6 +176,14 @@ bool SimDevice::RequestSync() {
     return SendEvent(kUsageSyncRequest);
 }
 
+bool SimDevice::SwitchProfile(uint8_t profile) {
+    if (!IsPlugged()) {
+        return false;
+    }
+    m_firmware->PokeParameters(0, {profile});
+    return RequestSync();
+}
+
 bool SimDevice::SendEvent(uint16_t usage) {
     InputReport report;
     if (!m_firmware->EventReport(usage, report)) {

@@ -73,6 +73,10 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
     bool ReleaseKey(uint8_t position);  // usage 0x600 + position
     bool RequestSync();                 // usage 0x401
     bool SendEvent(uint16_t usage);
+    // What a profile key on the device does: the active profile byte (parameter
+    // address 0) becomes `profile` and the device asks the host to re-read its
+    // settings (a sync request). False when the sync request cannot be sent.
+    bool SwitchProfile(uint8_t profile);
 
     // Number of handles currently open on the device.
     int OpenHandles() const;

@@ -52,6 +52,17 @@ class SimBusTest : public ::testing::Test {
         return h.Write(request.data(), request.size(), 1000, written);
     }
 
+    // A read request: the length in byte 4 and no data.
+    IoStatus SendRead(HidHandle& h, uint8_t code, uint16_t address, uint8_t length) {
+        auto request = BuildRequest(code, address, nullptr, 0);
+        request[4] = length;
+        const uint16_t sum = CommandChecksum(request.data());
+        request[1] = static_cast<uint8_t>(sum);
+        request[2] = static_cast<uint8_t>(sum >> 8);
+        size_t written = 0;
+        return h.Write(request.data(), request.size(), 1000, written);
+    }
+
     IoStatus Receive(HidHandle& h, Bytes& reply, int timeoutMs = 1000) {
         reply.assign(64, 0);
         size_t got = 0;
@@ -160,6 +171,14 @@ TEST_F(SimBusTest, ABlockedEventReadWakesOnAKeyPress) {
     ASSERT_EQ(Receive(*events, report), IoStatus::Ok);
     EXPECT_EQ(report, (Bytes{0x03, 0x07, 0x06}));
     EXPECT_FALSE(bus->Find(DeviceKind::Headset)->RequestSync());
+    // A profile switched on the device shows in parameter memory and asks for a sync.
+    ASSERT_TRUE(keyboard->SwitchProfile(2));
+    ASSERT_EQ(Receive(*events, report), IoStatus::Ok);
+    EXPECT_EQ(report, (Bytes{0x03, 0x01, 0x04}));
+    ASSERT_EQ(SendRead(*command, cmd::kReadParameters, 0, 1), IoStatus::Ok);
+    Bytes reply;
+    ASSERT_EQ(Receive(*command, reply), IoStatus::Ok);
+    EXPECT_EQ(reply[8], 2);
 }
 
 TEST_F(SimBusTest, UnplugFailsPendingReadsAndReplugGivesNewPaths) {
