@@ -18,13 +18,11 @@ Dispatcher::~Dispatcher() {
 }
 
 void Dispatcher::BindToCurrentThread() {
-    std::lock_guard lock(m_mutex);
-    m_uiThread = std::this_thread::get_id();
+    m_uiThread.store(std::this_thread::get_id());
 }
 
 bool Dispatcher::IsUiThread() const {
-    std::lock_guard lock(m_mutex);
-    return std::this_thread::get_id() == m_uiThread;
+    return std::this_thread::get_id() == m_uiThread.load(std::memory_order_relaxed);
 }
 
 void Dispatcher::NotifyWork(std::unique_lock<std::mutex>& lock) {

@@ -14,6 +14,7 @@
 // The loop: the headless host drives it (ProcessOnce, Run), the Qt host calls
 // ProcessOnce when the wake hook fires or the next timer falls due.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -40,6 +41,7 @@ class Dispatcher {
 
     // Makes the calling thread the UI thread.
     void BindToCurrentThread();
+    // Lock-free; cheap enough to check on every change of the tree.
     bool IsUiThread() const;
     Clock& GetClock() const { return m_clock; }
     // UI thread only.
@@ -96,7 +98,7 @@ class Dispatcher {
 
     Clock& m_clock;
     TimerQueue m_timers;
-    std::thread::id m_uiThread;
+    std::atomic<std::thread::id> m_uiThread;
     mutable std::mutex m_mutex;
     std::condition_variable m_workCv;
     std::deque<Item> m_queue;

@@ -163,6 +163,10 @@ void ListBase::OnChildAdded(Control& child, size_t index) {
     if (item.IsSelected()) {
         item.SetSelectedState(false);  // selection is the list's to give
     }
+    if (m_curSel < 0 && m_requested == static_cast<int>(index)) {
+        m_requested = -1;
+        SelectItem(static_cast<int>(index), Notify::No);
+    }
 }
 
 void ListBase::OnChildRemoving(Control& /*child*/, size_t index) {
@@ -197,7 +201,15 @@ const AttributeTable& ListBase::ListBaseAttributes() {
         });
         t.Add("selectedid", [](Control& c, std::string_view v) {
             auto i = ParseInt(v);
-            return i.has_value() && static_cast<ListBase&>(c).SelectItem(*i, Notify::No);
+            if (!i || *i < -1) {
+                return false;
+            }
+            auto& list = static_cast<ListBase&>(c);
+            // Layouts give the selection before the items: it applies when item i arrives.
+            if (!list.SelectItem(*i, Notify::No)) {
+                list.m_requested = *i;
+            }
+            return true;
         });
         return t;
     }();

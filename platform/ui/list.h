@@ -100,6 +100,7 @@ class ListBase : public VerticalLayout {
 
   private:
     int m_curSel = -1;
+    int m_requested = -1;  // "selectedid" given before the items exist
     bool m_multiSelect = false;
     int m_itemHeight = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/trace/trace.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/edit.h"
@@ -29,6 +30,16 @@ void CallStillListed(const List& live, Call call) {
         if (listed && !call(fn)) {
             return;
         }
+    }
+}
+
+// The tree belongs to the UI thread; a change from elsewhere is a race the
+// caller must fix (by Dispatcher::Send or Post), so it is made visible.
+void CheckUiThread(const Dispatcher& dispatcher, const Control& control, const char* what) {
+    if (!dispatcher.IsUiThread()) {
+        platform::trace::Format("ui: %s of %.*s \"%s\" off the UI thread", what,
+                                static_cast<int>(control.GetClass().size()),
+                                control.GetClass().data(), control.GetName().c_str());
     }
 }
 
@@ -335,6 +346,7 @@ void Window::RemoveObserver(TreeObserver* observer) {
 }
 
 void Window::NotifyPropertyChanged(Control& control, Property property) {
+    CheckUiThread(m_context.dispatcher, control, "property change");
     for (TreeObserver* observer : std::vector<TreeObserver*>(m_observers)) {
         observer->OnPropertyChanged(control, property);
     }
@@ -347,12 +359,14 @@ void Window::NotifyRepaint(Control& control) {
 }
 
 void Window::OnChildInserted(Container& parent, Control& child, size_t index) {
+    CheckUiThread(m_context.dispatcher, child, "insertion");
     for (TreeObserver* observer : std::vector<TreeObserver*>(m_observers)) {
         observer->OnChildInserted(parent, child, index);
     }
 }
 
 void Window::OnChildRemoving(Container& parent, Control& child, size_t index) {
+    CheckUiThread(m_context.dispatcher, child, "removal");
     for (TreeObserver* observer : std::vector<TreeObserver*>(m_observers)) {
         observer->OnChildRemoving(parent, child, index);
     }

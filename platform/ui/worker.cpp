@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/trace/trace.h"
 #include "platform/ui/dispatcher.h"
 
 namespace ui {
@@ -115,6 +116,10 @@ StopResult Worker::Stop(std::chrono::milliseconds bound) {
         return StopResult::TimedOut;  // a body cannot join itself; it ends when it returns
     }
     if (!WaitForEnd(bound)) {
+        platform::trace::Format(
+            "worker %s: still running %lld ms after the stop request; "
+            "left to end by itself",
+            m_name.c_str(), static_cast<long long>(bound.count()));
         return StopResult::TimedOut;
     }
     m_thread.join();

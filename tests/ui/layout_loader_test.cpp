@@ -84,7 +84,11 @@ TEST(LayoutLoader, BuildsTheDemoWindowWithIncludesAndAnApplicationClass) {
     EXPECT_EQ(window.FindControl("closebtn")->GetColor(ColorRole::Text), Color{0xFFFFFFFF});
     // "value" is applied after "max" whatever the attribute order.
     EXPECT_EQ(window.FindControl<Slider>("deng_light_slider")->GetValue(), 3);
-    EXPECT_EQ(window.FindControl<Combo>("light_combo_modeSelect")->GetItemCount(), 3);
+    // A drop-down's selection given before its items applies once they exist.
+    auto* modes = window.FindControl<Combo>("light_combo_modeSelect");
+    EXPECT_EQ(modes->GetItemCount(), 3);
+    EXPECT_EQ(modes->GetCurSel(), 1);
+    EXPECT_EQ(modes->GetSelectedText(), "demo_mode_breath");  // no language loaded: the key
 }
 
 TEST(LayoutLoader, LetsTheBuilderCallbackCreateTagsAndWholeSubLayouts) {

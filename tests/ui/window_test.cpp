@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/trace/trace.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/edit.h"
@@ -314,6 +316,17 @@ TEST_F(WindowTest, HostRequestsGoThroughHostOperations) {
     EXPECT_EQ(host.Host().CountCalls("state main minimized"), 1u);
     EXPECT_EQ(host.Host().CountCalls("modal main"), 1u);
     EXPECT_EQ(host.Host().CountCalls("close main"), 1u);
+}
+
+TEST_F(WindowTest, AChangeFromAnotherThreadIsTraced) {
+    Load("<Label name='status'/>");
+    std::vector<std::string> lines;
+    platform::trace::SetSink([&](std::string_view line) { lines.emplace_back(line); });
+    std::thread([&] { window.FindControl("status")->SetText("late"); }).join();
+    window.FindControl("status")->SetText("ok");  // on the UI thread: silent
+    platform::trace::SetSink({});
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Label \"status\" off the UI thread"), std::string::npos) << lines[0];
 }
 
 }  // namespace
