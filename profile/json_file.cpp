@@ -42,13 +42,8 @@ Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
 }
 
 Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
-                            profile::FileStamp* stamp) const {
-    const profile::FileStamp before =
-        stamp != nullptr ? profile::StampOf(path) : profile::FileStamp{};
-    const std::string text = ReadText(path);
-    if (stamp != nullptr) {
-        *stamp = profile::StampOf(path) == before ? before : profile::FileStamp{};
-    }
+                            std::string* parsedText) const {
+    std::string text = ReadText(path);
     JsonLoadStatus result = JsonLoadStatus::Ok;
     Json::Value value;
     if (text.empty()) {
@@ -64,6 +59,9 @@ Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
     if (status != nullptr) {
         *status = result;
     }
+    if (parsedText != nullptr) {
+        *parsedText = std::move(text);
+    }
     return value;
 }
 
@@ -77,9 +75,13 @@ int CJsonFile::Write(const std::string& path, const Json::Value& value) const {
 }
 
 int CJsonFile::Write(const std::string& path, const Json::Value& value,
-                     profile::FileStamp* written) const {
+                     std::string* written) const {
     int error = 0;
-    const bool ok = profile::WriteFileAtomically(path, StyledText(value), &error, written);
+    std::string text = StyledText(value);
+    const bool ok = profile::WriteFileAtomically(path, text, &error);
+    if (written != nullptr) {
+        *written = ok ? std::move(text) : std::string();
+    }
     platform::trace::Format("wirtejsonFile 错误吗：：%d", error);
     return ok ? 0 : 1;
 }

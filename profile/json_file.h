@@ -13,8 +13,6 @@
 #include <chrono>
 #include <string>
 
-#include "profile/user_file.h"
-
 // How a Load went; lets callers that are about to replace a file keep a
 // damaged one aside first.
 enum class JsonLoadStatus {
@@ -31,11 +29,10 @@ class CJsonFile {
     std::string ReadText(const std::string& path) const;
 
     // The parsed document (comments collected); null when the file is
-    // missing, empty or not JSON. `status` (optional) tells which; `stamp`
-    // (optional) receives the version of the file that was read, or a stamp
-    // of size -1 when the file changed while it was read.
+    // missing, empty or not JSON. `status` (optional) tells which; `text`
+    // (optional) receives the bytes that were parsed.
     Json::Value Load(const std::string& path, JsonLoadStatus* status = nullptr,
-                     profile::FileStamp* stamp = nullptr) const;
+                     std::string* text = nullptr) const;
 
     // Parses text the way Load does; null when it is not JSON.
     static Json::Value Parse(const std::string& text, bool* ok = nullptr);
@@ -43,8 +40,8 @@ class CJsonFile {
     // 0 when `value` replaced the file's content, 1 when it could not be
     // written (the old file is then unchanged).
     int Write(const std::string& path, const Json::Value& value) const;
-    // The same, also giving the version of the file written.
-    int Write(const std::string& path, const Json::Value& value, profile::FileStamp* written) const;
+    // The same, also giving the bytes written (empty text on failure).
+    int Write(const std::string& path, const Json::Value& value, std::string* written) const;
 
     // The styled text Write puts into a file.
     static std::string StyledText(const Json::Value& value);

@@ -76,8 +76,11 @@ Json::Value CBasicProfiledata::PrepareForUpdate(const std::string& path, Json::V
 }
 
 Json::Value CBasicProfiledata::DocumentForSave(const std::string& path) {
-    if (path == m_cachePath && m_cacheIndex == m_deviceIndex && m_cacheStamp.size >= 0 &&
-        profile::StampOf(path) == m_cacheStamp) {
+    // Comparing the bytes costs far less than parsing them, and unlike file
+    // times it cannot miss a change made by another writer.
+    const std::string text = m_jsonFile.ReadText(path);
+    if (path == m_cachePath && m_cacheIndex == m_deviceIndex && !text.empty() &&
+        text == m_cacheText) {
         return m_cacheRoot;
     }
     JsonLoadStatus status = JsonLoadStatus::Ok;
@@ -85,8 +88,7 @@ Json::Value CBasicProfiledata::DocumentForSave(const std::string& path) {
     return PrepareForUpdate(path, std::move(document), status);
 }
 
-void CBasicProfiledata::Remember(const std::string& path, Json::Value document,
-                                 const profile::FileStamp& stamp) {
+void CBasicProfiledata::Remember(const std::string& path, Json::Value document, std::string text) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
     Json::Value& devices = ObjectMember(document, "Device");
     if (devices.isArray() && index < devices.size()) {
@@ -95,28 +97,28 @@ void CBasicProfiledata::Remember(const std::string& path, Json::Value document,
     m_cachePath = path;
     m_cacheIndex = m_deviceIndex;
     m_cacheRoot = std::move(document);
-    m_cacheStamp = stamp;
+    m_cacheText = std::move(text);
 }
 
 const Json::Value& CBasicProfiledata::Load(const std::string& path) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
     JsonLoadStatus status = JsonLoadStatus::Ok;
-    profile::FileStamp stamp;
-    Json::Value document = m_jsonFile.Load(path, &status, &stamp);
+    std::string text;
+    Json::Value document = m_jsonFile.Load(path, &status, &text);
     const Json::Value& devices = Member(document, "Device");
     if (!Element(devices, index).isNull()) {
         // Moved, not copied: the document keeps an empty slot for the cache.
         m_device = Json::Value();
         m_device.swap(document["Device"][index]);
-        Remember(path, std::move(document), stamp);
+        Remember(path, std::move(document), std::move(text));
         return m_device;
     }
     document = PrepareForUpdate(path, std::move(document), status);
     const Json::Value defaults = m_jsonFile.Load(m_defaultPath);
     m_device = Element(Member(defaults, "Device"), index);
     ArrayElement(ObjectMember(document, "Device"), index) = m_device;
-    if (m_jsonFile.Write(path, document, &stamp) == 0) {
-        Remember(path, std::move(document), stamp);
+    if (m_jsonFile.Write(path, document, &text) == 0) {
+        Remember(path, std::move(document), std::move(text));
     }
     return m_device;
 }
@@ -131,11 +133,11 @@ int CBasicProfiledata::Save() {
     Json::Value& slot = ArrayElement(ObjectMember(document, "Device"),
                                      static_cast<Json::ArrayIndex>(m_deviceIndex));
     slot.swap(m_device);
-    profile::FileStamp written;
+    std::string written;
     const int result = m_jsonFile.Write(m_profilePath, document, &written);
     slot.swap(m_device);
     if (result == 0) {
-        Remember(m_profilePath, std::move(document), written);
+        Remember(m_profilePath, std::move(document), std::move(written));
     }
     return result;
 }
@@ -144,10 +146,10 @@ int CBasicProfiledata::SaveDevice(const Json::Value& device, const std::string& 
     Json::Value document = DocumentForSave(path);
     ArrayElement(ObjectMember(document, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex)) =
         device;
-    profile::FileStamp written;
+    std::string written;
     const int result = m_jsonFile.Write(path, document, &written);
     if (result == 0) {
-        Remember(path, std::move(document), written);
+        Remember(path, std::move(document), std::move(written));
     }
     return result;
 }

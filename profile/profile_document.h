@@ -112,11 +112,11 @@ class CBasicProfiledata {
     Json::Value PrepareForUpdate(const std::string& path, Json::Value document,
                                  JsonLoadStatus status);
     // The document at `path` for a save: the remembered one while the file
-    // is still the version last read or written, else read again.
+    // still holds the bytes last read or written, else parsed again.
     Json::Value DocumentForSave(const std::string& path);
-    // Keeps `document` (its device element emptied) as the content of the
-    // file version `stamp`, so that a save need not parse the file again.
-    void Remember(const std::string& path, Json::Value document, const profile::FileStamp& stamp);
+    // Keeps `document` (its device element emptied) as the meaning of the
+    // file bytes `text`, so that a save need not parse the file again.
+    void Remember(const std::string& path, Json::Value document, std::string text);
 
     std::string m_profilePath;
     std::string m_defaultPath;
@@ -134,5 +134,5 @@ class CBasicProfiledata {
     std::string m_cachePath;
     int m_cacheIndex = 0;
     Json::Value m_cacheRoot;
-    profile::FileStamp m_cacheStamp;
+    std::string m_cacheText;
 };

@@ -58,25 +58,9 @@ int OpenTemporary(const std::string& path, std::string& temporary) {
     return -1;
 }
 
-FileStamp StampFromStat(const struct stat& info) {
-    FileStamp stamp;
-    stamp.device = static_cast<uint64_t>(info.st_dev);
-    stamp.inode = static_cast<uint64_t>(info.st_ino);
-    stamp.size = static_cast<int64_t>(info.st_size);
-    stamp.modifiedNs =
-        static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
 }  // namespace
 
-FileStamp StampOf(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? StampFromStat(info) : FileStamp{};
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error,
-                         FileStamp* written) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error) {
     std::string temporary;
     const int fd = OpenTemporary(path, temporary);
     if (fd < 0) {
@@ -92,10 +76,6 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* e
     }
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int failure = ok ? 0 : errno;
-    struct stat info {};
-    if (ok && written != nullptr && ::fstat(fd, &info) == 0) {
-        *written = StampFromStat(info);  // the renamed file keeps inode and times
-    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         failure = errno;

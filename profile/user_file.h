@@ -16,32 +16,15 @@
 // All functions are stateless and may be called from any thread; two writers
 // of the same path are serialised by the caller.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace profile {
 
-// Identity of one version of a file: a replacement by WriteFileAtomically
-// always changes the inode, an edit in place the size or the time.
-struct FileStamp {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    int64_t size = -1;
-    int64_t modifiedNs = 0;
-
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-// The stamp of the file at `path`; a stamp with size -1 when there is none.
-FileStamp StampOf(const std::string& path);
-
 // Replaces (or creates) `path` with `bytes`. Returns true when the new content
 // is in place; on failure the old file is untouched and no temporary file is
-// left behind. `error` (optional) receives errno of the failing step,
-// `written` (optional) the stamp of the new file.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error = nullptr,
-                         FileStamp* written = nullptr);
+// left behind. `error` (optional) receives errno of the failing step.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, int* error = nullptr);
 
 // Renames `path` to `path` + ".bad" (or ".2.bad", ".3.bad" … when that name is
 // taken). Returns the new name, or empty text when nothing was moved.

@@ -114,6 +114,26 @@ TEST_F(ProfileDocumentTest, SaveRewritesOnlyTheDeviceAndKeepsKeysOfOtherWriters)
     EXPECT_EQ(file["Device"][0]["LightInfo"]["Red"].asInt(), 200);
 }
 
+TEST_F(ProfileDocumentTest, SaveSeesSameSizedChangesMadeInPlaceOrByReplacement) {
+    CBasicProfiledata document;
+    Prepare(document);
+    document.Load(m_profile);
+    ASSERT_EQ(document.Save(), 0);
+
+    Json::Value file = ReadJson(m_profile);
+    file["profilename"] = "AAAA";
+    ASSERT_EQ(CJsonFile().Write(m_profile, file), 0);  // replaced: a new file
+    ASSERT_EQ(document.Save(), 0);
+    EXPECT_EQ(ReadJson(m_profile)["profilename"].asString(), "AAAA");
+
+    const std::string before = ReadText(m_profile);
+    std::string edited = before;
+    edited.replace(edited.find("AAAA"), 4, "BBBB");  // same size, same file
+    WriteText(m_profile, edited);
+    ASSERT_EQ(document.Save(), 0);
+    EXPECT_EQ(ReadJson(m_profile)["profilename"].asString(), "BBBB");
+}
+
 TEST_F(ProfileDocumentTest, EmptyPathsKeepThePreviousOnes) {
     CBasicProfiledata document;
     Prepare(document);
