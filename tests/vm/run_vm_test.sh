@@ -130,6 +130,14 @@ set -e
 tr -d '\r' <"$log" | grep -E '^(PASS|FAIL|SKIP|CPU|==|  |[0-9]+ passed)|VMTEST' || true
 echo "kernel test bed: $(( $(date +%s) - start )) s in the machine"
 
+if [ "$vmtest" != check ]; then
+    # Median CPU seconds (user + sys) of the three runs of each mode.
+    for mode in poll udev; do
+        tr -d '\r' <"$log" | awk -v mode="$mode" '$2 == mode {print $6 + $8}' | sort -n |
+            awk -v mode="$mode" -v secs="${vmtest#cpu:}" '{v[NR] = $1}
+                END {if (NR) printf "CPU %s median: %.2f s in %d s (%.1f%%)\n", mode, v[int((NR + 1) / 2)], secs, 100 * v[int((NR + 1) / 2)] / secs}'
+    done
+fi
 passed=$(tr -d '\r' <"$log" | grep -c '^PASS' || true)
 failed=$(tr -d '\r' <"$log" | grep -c '^FAIL' || true)
 if [ $qemu_status -ne 0 ] && ! grep -q "VMTEST RESULT" "$log"; then
