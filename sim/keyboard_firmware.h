@@ -6,6 +6,13 @@
 // order the host's page uses: key button b's factory code sits at position
 // (7 × b + 7) mod 144, so Escape (button 0, code 20 00 29) is at position 7;
 // unused positions hold 00 00 00 and carry LED 0xFF in the LED map.
+//
+// Memory: parameters 256 bytes (address 0 the active profile, four settings
+// records of 26 bytes at a stride of 25, so record p's byte 25 is record p+1's
+// byte 0; factory lighting mode 1 + p, brightness 5, speed 2 stored as 4 − 2,
+// colours red/green/blue/white, report rate 3, colour group p); key table and
+// LED map 512 bytes each; 8 colour groups of 512 bytes; 9216 bytes of macro
+// memory; streamed frames of 378 bytes (126 LEDs).
 
 #include <array>
 #include <cstdint>

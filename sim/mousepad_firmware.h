@@ -5,7 +5,11 @@
 //
 // Status record (ReadBytes at address 0, 6 bytes): battery percent, charging
 // state (0 idle/charged, 1 charging, 2 discharging), 0, 0 (the host fills in
-// the wireless flag), 0, phone type (1, 2, 3; other = none).
+// the wireless flag), 0, phone type (1, 2, 3; other = none). Factory: 100 %,
+// idle, no phone.
+//
+// Memory: parameters 256 bytes with the settings record at address 0 (mode 0,
+// brightness 5, speed 2 stored as 4 − 2, multi-colour, bytes 9-20 the pad's own).
 
 #include <cstdint>
 
