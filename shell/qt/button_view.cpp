@@ -71,6 +71,8 @@ class ButtonView : public Base, public ControlView {
   protected:
     // The model decides the checked state, not Qt.
     void nextCheckState() override {}
+    // The whole control takes clicks, not only a check box's indicator and label.
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 
     void OnClicked() {
         auto* button = dynamic_cast<ui::Button*>(Model());

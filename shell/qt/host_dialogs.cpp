@@ -53,8 +53,10 @@ QString FileDialogFilter(const ui::FileDialogSpec& spec) {
                 patterns << p.trimmed();
             }
         }
-        if (label.contains(kOwnPatterns) || patterns.isEmpty()) {
-            filters << (label.isEmpty() ? patterns.join(QLatin1Char(' ')) : label);
+        if (label.isEmpty()) {
+            filters << patterns.join(QLatin1Char(' '));
+        } else if (label.contains(kOwnPatterns) || patterns.isEmpty()) {
+            filters << label;
         } else {
             filters << QStringLiteral("%1 (%2)").arg(label, patterns.join(QLatin1Char(' ')));
         }

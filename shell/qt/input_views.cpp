@@ -480,7 +480,8 @@ QColor PaletteColorAt(const QPoint& point, const QSize& size) {
     const double hue = std::clamp(point.x() / w, 0.0, 1.0);
     const double lightness = 1.0 - std::clamp(point.y() / h, 0.0, 1.0);
     return QColor::fromHslF(static_cast<float>(std::min(hue, 0.9999)), 1.0f,
-                            static_cast<float>(lightness));
+                            static_cast<float>(lightness))
+        .toRgb();
 }
 
 QWidget* CreateEditView(ui::Control& control, WindowView& window, QWidget* parent) {

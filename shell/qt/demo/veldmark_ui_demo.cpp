@@ -182,6 +182,9 @@ void Prepare(ui::Window& window) {
             }
         });
     }
+    if (auto* modes = window.FindControl<ui::Combo>("light_combo_modeSelect")) {
+        modes->SelectItem(0, ui::Notify::No);
+    }
     if (auto* list = window.FindControl<ui::List>("macro_action_list")) {
         for (const char* action :
              {"Key down  Ctrl", "Delay  50 ms", "Key down  C", "Key up  C", "Key up  Ctrl"}) {
@@ -220,8 +223,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     Prepare(window);
-    if (auto* tabs = window.FindControl<ui::TabLayout>("demo_switch")) {
-        tabs->SelectItem(ArgValue(args, QStringLiteral("--page"), QStringLiteral("0")).toInt());
+    const std::string page =
+        "page_option_" +
+        ArgValue(args, QStringLiteral("--page"), QStringLiteral("0")).toStdString();
+    if (auto* option = window.FindControl<ui::Option>(page)) {
+        option->SetSelected(true, ui::Notify::No);
     }
     window.CenterOnScreen();
     window.Show();
