@@ -142,7 +142,10 @@ void CVeldmarkUSBDevice::SetLedCount(int n) {
         m_customColors.assign(static_cast<size_t>(n), LightListEntry{});
     }
     m_engine.SetLedCount(n);
-    m_frameSerial = 0;
+    // The engine's dark start frame is not news: what the page holds stands
+    // until the lighting thread publishes a frame.
+    std::vector<device::LedColor> start;
+    m_frameSerial = m_engine.SnapshotFrame(start);
 }
 
 void CVeldmarkUSBDevice::SetExtra(int value) {

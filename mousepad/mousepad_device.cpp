@@ -57,9 +57,13 @@ void CVeldmarkMousePadDevice::Construct() {
 
 // --- page ------------------------------------------------------------------------------
 
+void CVeldmarkMousePadDevice::InitPage() {
+    InitKindPage();
+}
+
 void CVeldmarkMousePadDevice::InitKindPage() {
     if (GetPageLayout().empty()) {
-        InitPage();
+        CVeldmarkUSBDevice::InitPage();
     } else if (auto* area = FindSubControl<ui::Container>("mousepad_device_key_light")) {
         BindPanel(*area);
     }

@@ -44,6 +44,8 @@ class CVeldmarkMousePadDevice : public CVeldmarkUSBDevice {
 
     std::string_view GetClass() const override { return kClassName; }
 
+    // Binds the page inside "mousepad_device_key_light" (InitKindPage).
+    void InitPage() override;
     void InitKindPage() override;
     void ConnectDevice() override;
     void ReadDeviceState() override;
