@@ -274,8 +274,12 @@ ProfileOutcome ProfileList::RenameProfile(const std::string& requested) {
     if (!HasSelection()) {
         return Outcome(ProfileResult::Refused, "no profile selected");
     }
-    if (HasName(name)) {
-        ProfileOutcome clash = Outcome(ProfileResult::NameClash, "a profile is named " + name);
+    const auto taken = std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) {
+        return SameProfileName(entry.name, name);
+    });
+    if (taken != m_entries.end()) {
+        ProfileOutcome clash =
+            Outcome(ProfileResult::NameClash, "a profile is named " + taken->name);
         clash.messageKey = kRenameClashMessage;
         return clash;
     }

@@ -4,6 +4,7 @@
 
 #include "profile/profile_list.h"
 #include "profile/profile_paths.h"
+#include "profile/user_file.h"
 
 namespace {
 
@@ -150,8 +151,13 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
         err << "veldmarkctl profile: unknown device \"" << words[1] << "\"\n" << kUsage;
         return 2;
     }
+    const std::string defaults = profile::DefaultDocument(family->folder);
+    if (!profile::FileExists(defaults)) {
+        err << "veldmarkctl profile: warning: no default document at " << defaults
+            << " (set VELDMARK_DATA_DIR to the data folder); new profiles start empty\n";
+    }
     profile::ProfileList list;
-    list.SetPaths(profile::ProfileFolder(family->folder), profile::DefaultDocument(family->folder));
+    list.SetPaths(profile::ProfileFolder(family->folder), defaults);
     list.SetDeviceKind(family->kind);
     const profile::ProfileOutcome init = list.InitProfiles();
     if (!init.Ok()) {
