@@ -43,6 +43,9 @@ const std::string& FirstImage(const ui::Control& c, std::initializer_list<ui::Im
 PlainView::PlainView(ui::Control& control, WindowView& window, QWidget* parent)
     : QWidget(parent), ControlView(control, window, this) {
     setMouseTracking(true);
+    // The skin's stylesheet may give classes a background ([vclass="List"]); the model's
+    // own colours and images are drawn over it.
+    setAttribute(Qt::WA_StyledBackground, true);
     if (HasScrollBars(control)) {
         m_scroll = new QScrollArea(this);
         m_scroll->setFrameShape(QFrame::NoFrame);
