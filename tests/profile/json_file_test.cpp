@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "profile/json_fields.h"
+#include "profile/profile_paths.h"
 #include "profile/user_file.h"
 #include "tests/profile/profile_test_support.h"
 
@@ -120,6 +121,30 @@ TEST_F(JsonFile, WriteKeepsPermissionsOfTheReplacedFile) {
     ASSERT_EQ(CJsonFile().Write(path, Json::Value(2)), 0);
     EXPECT_EQ(std::filesystem::status(path).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(JsonFile, ProfileFolderIsCreatedUnderTheDataHome) {
+    const std::string folder = profile::ProfileFolder("MousePad");
+    EXPECT_EQ(folder, Root() + "data/VARNE VK-R20 Mechanical Keyboard/MousePad/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    ::setenv("XDG_DATA_HOME", "relative/path", 1);  // not absolute: ignored
+    EXPECT_EQ(profile::ProfileFolder("HD"),
+              Root() + "home/.local/share/VARNE VK-R20 Mechanical Keyboard/HD/");
+    EXPECT_TRUE(std::filesystem::is_directory(Root() + "home/.local/share"));
+}
+
+TEST_F(JsonFile, DefaultDocumentFollowsTheDataDirectorySetting) {
+    const char* saved = std::getenv("VELDMARK_DATA_DIR");
+    const std::string previous = saved != nullptr ? saved : "";
+    ::setenv("VELDMARK_DATA_DIR", "/opt/data/", 1);
+    EXPECT_EQ(profile::DefaultDocument("keyboard"), "/opt/data/DefaultData/keyboard.Json");
+    ::unsetenv("VELDMARK_DATA_DIR");
+    EXPECT_EQ(profile::DefaultDataFolder().substr(profile::DefaultDataFolder().size() - 12),
+              "DefaultData/");
+    if (saved != nullptr) {
+        ::setenv("VELDMARK_DATA_DIR", previous.c_str(), 1);
+    }
 }
 
 TEST(TimeStampId, FormatsLocalTimeWithMilliseconds) {
