@@ -8,6 +8,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
+#include <QTemporaryDir>
+
+#include "platform/ui/custom_control.h"
 
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
@@ -177,6 +180,60 @@ TEST_F(Views, LanguageSwitchReResolvesTextsOfKeys) {
     EXPECT_NE(WidgetAs<QAbstractButton>("page_option_0")->text(), tabBefore);
     EXPECT_EQ(WidgetAs<QAbstractButton>("page_option_0")->text().toStdString(),
               window->FindControl("page_option_0")->GetText());
+}
+
+QString SolidPng(const QTemporaryDir& dir, const char* name, const QColor& color) {
+    QImage image(8, 8, QImage::Format_ARGB32);
+    image.fill(color);
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    image.save(path);
+    return path;
+}
+
+QColor CenterOf(QWidget* w) {
+    return w->grab().toImage().pixelColor(w->width() / 2, w->height() / 2);
+}
+
+TEST_F(Views, SkinnedButtonsDrawTheImageOfTheirState) {
+    QTemporaryDir dir;
+    const std::string xml =
+        "<HorizontalLayout><Button name=\"b\" width=\"60\" normalimage=\"" +
+        SolidPng(dir, "n.png", Qt::red).toStdString() + "\" pushedimage=\"" +
+        SolidPng(dir, "p.png", Qt::green).toStdString() + "\" disabledimage=\"" +
+        SolidPng(dir, "d.png", Qt::blue).toStdString() + "\"/><Option name=\"o\" width=\"60\" " +
+        "normalimage=\"" + SolidPng(dir, "n.png", Qt::red).toStdString() + "\" selectedimage=\"" +
+        SolidPng(dir, "s.png", Qt::yellow).toStdString() + "\"/></HorizontalLayout>";
+    LoadXml(xml);
+    auto* button = WidgetAs<QAbstractButton>("b");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(CenterOf(button), QColor(Qt::red));
+    button->setDown(true);
+    EXPECT_EQ(CenterOf(button), QColor(Qt::green));
+    button->setDown(false);
+    window->FindControl("b")->SetEnabled(false);
+    EXPECT_EQ(CenterOf(button), QColor(Qt::blue));
+
+    EXPECT_EQ(CenterOf(WidgetOf("o")), QColor(Qt::red));
+    window->FindControl<ui::Option>("o")->SetSelected(true);
+    EXPECT_EQ(CenterOf(WidgetOf("o")), QColor(Qt::yellow));
+}
+
+TEST_F(Views, CustomPaintingDrawsInWindowPixelsAtTheControlsPlace) {
+    LoadXml(
+        R"(<VerticalLayout><Control height="40"/><Custom name="c" height="30"/></VerticalLayout>)");
+    auto* custom = window->FindControl<ui::CustomControl>("c");
+    ASSERT_NE(custom, nullptr);
+    custom->SetPaintHook([](ui::Control& self, ui::Painter& painter) {
+        const ui::Rect r = self.GetHostRect();
+        painter.FillRect(r, ui::Color{0xFF000000});
+        // A 10-pixel green square at the control's top-left corner.
+        painter.FillRect(ui::Rect{r.left, r.top, r.left + 10, r.top + 10}, ui::Color{0xFF00FF00});
+    });
+    Settle();
+    EXPECT_EQ(custom->GetHostRect().top, 40);
+    const QImage image = WidgetOf("c")->grab().toImage();
+    EXPECT_EQ(image.pixelColor(3, 3), QColor(Qt::green));
+    EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::black));
 }
 
 TEST_F(Views, ReplacingTheRootRebuildsTheWidgets) {
