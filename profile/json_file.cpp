@@ -1,25 +1,46 @@
 #include "profile/json_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <exception>
-#include <fstream>
-#include <sstream>
 
 #include "platform/trace/trace.h"
 #include "profile/user_file.h"
 
 std::string CJsonFile::ReadText(const std::string& path) const {
     errno = 0;
-    std::ifstream file(path, std::ios::binary);
     std::string text;
     bool complete = false;
-    if (file) {
-        std::ostringstream buffer;
-        buffer << file.rdbuf();
-        complete = !file.bad();
-        text = buffer.str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        // Read up to the size the file had when opened; a file that grows
+        // meanwhile is read to its end.
+        text.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        for (;;) {
+            if (done == text.size()) {
+                text.resize(done + 4096);
+            }
+            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                complete = n == 0 && done >= static_cast<size_t>(info.st_size);
+                break;
+            }
+            done += static_cast<size_t>(n);
+        }
+        text.resize(done);
+    }
+    if (fd >= 0) {
+        ::close(fd);
     }
     platform::trace::Format("readjsonFile 错误吗：：%d", errno);
     return complete ? text : std::string();
