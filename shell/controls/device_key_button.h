@@ -1,0 +1,65 @@
+#pragma once
+// "DeviceKeyButton": one key (or light) on a device picture.
+//
+// Over the button's own state images it draws, in this order: the LED colour
+// it was last given (ShowLed) while lit, the light image while its light flag
+// is on (fully opaque when selected, slightly faded otherwise), the key-set
+// image while the key carries a function other than its own, and a frame
+// while the selection panel has it selected. A double click inside it raises
+// "dbclick".
+//
+// Layout attributes: "lightimage", "keysetimage"; "gmnametextcolor" is
+// accepted for older layouts and has no effect.
+//
+// UI thread only.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "device/usb_device_views.h"
+#include "platform/ui/button.h"
+
+class CDeviceKeyButtonUI : public ui::Button, public LedControlView {
+  public:
+    static constexpr std::string_view kClassName = "DeviceKeyButton";
+    static constexpr uint8_t kLightFadeSelected = 255;
+    static constexpr uint8_t kLightFade = 200;
+
+    std::string_view GetClass() const override { return kClassName; }
+
+    bool IsLightOn() const { return m_light; }
+    void SetLightOn(bool on);
+    // 0 = the key does what it is labelled; non-zero shows the key-set image.
+    int GetKeySetFlag() const { return m_keySet; }
+    void SetKeySetFlag(int flag);
+    bool IsKeySelected() const { return m_selected; }
+    void SetKeySelected(bool selected);
+
+    // The LED as the page shows it: colour red | blue << 8 | green << 16.
+    void ShowLed(uint32_t color, uint8_t alpha, bool lit) override;
+    uint32_t GetLedColor() const { return m_ledColor; }
+    uint8_t GetLedAlpha() const { return m_ledAlpha; }
+    bool IsLedLit() const { return m_ledLit; }
+    // The LED colour as 0xAARRGGBB, with the alpha the LED was shown with.
+    ui::Color LedArgb() const;
+
+    const std::string& GetLightImage() const { return m_lightImage; }
+    const std::string& GetKeySetImage() const { return m_keySetImage; }
+
+    bool IsCustomPainted() const override { return true; }
+    void Paint(ui::Painter& painter) override;
+    bool HandleInput(const ui::InputEvent& event) override;
+
+    const ui::AttributeTable& Attributes() const override;
+
+  private:
+    bool m_light = false;
+    int m_keySet = 0;
+    bool m_selected = false;
+    uint32_t m_ledColor = 0;
+    uint8_t m_ledAlpha = 0;
+    bool m_ledLit = false;
+    std::string m_lightImage;
+    std::string m_keySetImage;
+};
