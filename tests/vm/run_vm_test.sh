@@ -85,6 +85,14 @@ copy_libraries() {
     done
 }
 copy_libraries "$busybox_bin"
+# The ThreadSanitizer build of the checks, when the sanitizer runs have made
+# one, runs in the machine as well: the node reader, discovery and channel
+# threads on real hidraw nodes.
+tsan_check=${VM_TSAN_CHECK:-$root/build/tsan/tests/vm/vm_check}
+if [ -x "$tsan_check" ]; then
+    cp "$tsan_check" "$initrd_root/veldmark/vm_check_tsan"
+    copy_libraries "$tsan_check"
+fi
 for program in "$bin/tests/vm/vm_uhid_devices" "$bin/tests/vm/vm_check" "$bin/bin/veldmarkctl"; do
     cp "$program" "$initrd_root/veldmark/"
     copy_libraries "$program"

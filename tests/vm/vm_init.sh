@@ -48,6 +48,11 @@ vm_uhid_devices /tmp/control /tmp/reply keyboard mousepad headset >/tmp/uhid.log
 echo "== checks of the adapter, discovery and channel"
 vm_check /tmp/control /tmp/reply || result=FAIL
 
+if [ -x /veldmark/vm_check_tsan ]; then
+    echo "== the same checks under ThreadSanitizer"
+    TSAN_OPTIONS=halt_on_error=1 vm_check_tsan /tmp/control /tmp/reply || result=FAIL
+fi
+
 echo "== veldmarkctl on the hidraw backend"
 veldmarkctl list >/tmp/list.txt 2>&1 || fail "veldmarkctl list exited non-zero"
 cat /tmp/list.txt
