@@ -59,7 +59,10 @@ Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
     if (ok != nullptr) {
         *ok = parsed;
     }
-    return parsed ? value : Json::Value();
+    if (!parsed) {
+        value = Json::Value();
+    }
+    return value;
 }
 
 Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
