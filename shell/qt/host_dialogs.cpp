@@ -8,12 +8,22 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "platform/ui/language_table.h"
 #include "platform/ui/menu.h"
 
 namespace qthost {
 namespace {
 
-void AddElements(QMenu& menu, const std::vector<ui::MenuElement*>& elements) {
+QString ElementText(const ui::MenuElement& element, const ui::LanguageTable& language) {
+    const ui::TextValue& value = element.GetTextValue();
+    if (value.isKey && element.GetWindow() == nullptr) {
+        return QString::fromStdString(language.Resolve(value.text));
+    }
+    return QString::fromStdString(element.GetText());
+}
+
+void AddElements(QMenu& menu, const std::vector<ui::MenuElement*>& elements,
+                 const ui::LanguageTable& language) {
     for (const ui::MenuElement* element : elements) {
         if (!element->IsVisible()) {
             continue;
@@ -22,12 +32,12 @@ void AddElements(QMenu& menu, const std::vector<ui::MenuElement*>& elements) {
             menu.addSeparator();
             continue;
         }
-        const QString text = QString::fromStdString(element->GetText());
+        const QString text = ElementText(*element, language);
         const std::vector<ui::MenuElement*> sub = element->SubItems();
         if (!sub.empty()) {
             QMenu* child = menu.addMenu(text);
             child->setEnabled(element->IsEnabled());
-            AddElements(*child, sub);
+            AddElements(*child, sub, language);
             continue;
         }
         QAction* action = menu.addAction(text);
@@ -71,13 +81,14 @@ QString WithDefaultExtension(const QString& chosen, const std::string& defaultEx
     return chosen + QLatin1Char('.') + QString::fromStdString(defaultExtension);
 }
 
-void FillMenu(QMenu& menu, const ui::Menu& model) {
-    AddElements(menu, model.Items());
+void FillMenu(QMenu& menu, const ui::Menu& model, const ui::LanguageTable& language) {
+    AddElements(menu, model.Items(), language);
 }
 
-std::string RunMenu(const ui::Menu& model, const QPoint& screenPos, QWidget* owner) {
+std::string RunMenu(const ui::Menu& model, const ui::LanguageTable& language,
+                    const QPoint& screenPos, QWidget* owner) {
     QMenu menu(owner);
-    FillMenu(menu, model);
+    FillMenu(menu, model, language);
     if (menu.isEmpty()) {
         return {};
     }

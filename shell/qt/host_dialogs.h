@@ -16,8 +16,9 @@ class QMenu;
 class QWidget;
 
 namespace ui {
+class LanguageTable;
 class Menu;
-}
+}  // namespace ui
 
 namespace qthost {
 
@@ -29,13 +30,16 @@ QString FileDialogFilter(const ui::FileDialogSpec& spec);
 // The path to save to: `chosen` with `defaultExtension` appended when it has no extension.
 QString WithDefaultExtension(const QString& chosen, const std::string& defaultExtension);
 
-// Fills `menu` with the elements of a menu layout (texts through the language table,
-// disabled, hidden, checked, separators, submenus). Each action's data is the element name.
-void FillMenu(QMenu& menu, const ui::Menu& model);
+// Fills `menu` with the elements of a menu layout (disabled, hidden, checked, separators,
+// submenus). Texts that are language keys are resolved through `language`: a menu layout
+// is loaded on its own, without a window whose table would resolve them. Each action's
+// data is the element name.
+void FillMenu(QMenu& menu, const ui::Menu& model, const ui::LanguageTable& language);
 
 // Shows the menu at a screen position and returns the chosen element's name ("" when it
 // was dismissed).
-std::string RunMenu(const ui::Menu& model, const QPoint& screenPos, QWidget* owner);
+std::string RunMenu(const ui::Menu& model, const ui::LanguageTable& language,
+                    const QPoint& screenPos, QWidget* owner);
 
 std::optional<std::string> RunFileDialog(QWidget* owner, const ui::FileDialogSpec& spec, bool save);
 

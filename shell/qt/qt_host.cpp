@@ -156,7 +156,7 @@ int QtHost::RunModal(ui::Window& window) {
 // --- Pop-ups ---
 
 std::string QtHost::ShowPopupMenu(ui::Window& owner, ui::Menu& menu, ui::Point screenPos) {
-    return RunMenu(menu, QPoint(screenPos.x, screenPos.y), ViewOf(owner));
+    return RunMenu(menu, m_language, QPoint(screenPos.x, screenPos.y), ViewOf(owner));
 }
 
 std::optional<std::string> QtHost::OpenFileDialog(ui::Window* owner,

@@ -1,11 +1,14 @@
 // Image descriptions, image files of the skin, stylesheet urls, file dialog filters and the
 // palette's colour field.
 
+#include <QAction>
 #include <QDir>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "platform/ui/menu.h"
 #include "shell/qt/host_dialogs.h"
 #include "shell/qt/input_views.h"
 #include "shell/qt/skin.h"
@@ -113,6 +116,31 @@ TEST(Palette, FieldRunsFromWhiteThroughTheHueToBlack) {
     EXPECT_LE(red.green(), 1);
     // Points outside the field are taken at its edge.
     EXPECT_EQ(qthost::PaletteColorAt(QPoint(-10, -10), size), QColor(255, 255, 255));
+}
+
+using MenuFromLayout = QtHostTest;
+
+TEST_F(MenuFromLayout, ElementsBecomeActionsWithTheirNamesAndStates) {
+    ui::LayoutLoader loader = host.Context().MakeLoader();
+    ui::LayoutResult result = loader.LoadFile("xml/menu.xml");
+    ASSERT_TRUE(result.ok()) << result.error;
+    auto* model = dynamic_cast<ui::Menu*>(result.root.get());
+    ASSERT_NE(model, nullptr);
+    model->FindItem("exit")->SetEnabled(false);
+
+    QMenu menu;
+    qthost::FillMenu(menu, *model, host.Language());
+    const QList<QAction*> actions = menu.actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Show window"));  // language key resolved
+    EXPECT_EQ(actions[0]->data().toString(), QStringLiteral("show"));
+    ASSERT_NE(actions[1]->menu(), nullptr);  // a submenu
+    const QList<QAction*> sub = actions[1]->menu()->actions();
+    ASSERT_EQ(sub.size(), 2);
+    EXPECT_TRUE(sub[0]->isChecked());
+    EXPECT_EQ(sub[1]->data().toString(), QStringLiteral("lighting_off"));
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_FALSE(actions[3]->isEnabled());
 }
 
 }  // namespace
