@@ -1,6 +1,7 @@
 #include "shell/qt/input_views.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <cmath>
 
 #include "platform/ui/custom_control.h"
 #include "platform/ui/edit.h"
@@ -203,6 +205,12 @@ class SliderView : public Reporting<QSlider> {
     }
 
     void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && Skinned() && OnHandle(event->pos())) {
+            // Skin images: the thumb is where we draw it, so the drag is ours too.
+            event->accept();
+            setSliderDown(true);
+            return;
+        }
         if (event->button() != Qt::LeftButton || OnHandle(event->pos())) {
             QSlider::mousePressEvent(event);
             return;
@@ -210,6 +218,59 @@ class SliderView : public Reporting<QSlider> {
         // A click beside the thumb puts the value there at once and commits it.
         event->accept();
         Commit(ValueAt(event->pos()));
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!Skinned()) {
+            QSlider::mouseMoveEvent(event);
+            return;
+        }
+        event->accept();
+        if (isSliderDown()) {
+            setSliderPosition(ValueAt(event->pos()));  // raises sliderMoved -> UserDrag
+        }
+        update();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!Skinned() || !isSliderDown()) {
+            QSlider::mouseReleaseEvent(event);
+            return;
+        }
+        event->accept();
+        setSliderDown(false);  // raises sliderReleased -> UserCommit
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        auto* slider = Slider();
+        if (slider == nullptr) {
+            return;
+        }
+        if (!Skinned()) {
+            QSlider::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        const SkinImages& images = GetSkin().Images();
+        auto image = [slider](ui::ImageState state) {
+            return ParseImageSpec(slider->GetImage(state));
+        };
+        images.Draw(painter, rect(), image(ui::ImageState::Background));
+        const QRect thumb = ThumbRect();
+        painter.save();
+        painter.setClipRect(orientation() == Qt::Horizontal
+                                ? QRect(0, 0, thumb.center().x(), height())
+                                : QRect(0, thumb.center().y(), width(), height()));
+        images.Draw(painter, rect(), image(ui::ImageState::Fore));
+        painter.restore();
+        const bool hot = thumb.contains(mapFromGlobal(QCursor::pos()));
+        ui::ImageState state = isSliderDown() ? ui::ImageState::ThumbPushed
+                               : hot          ? ui::ImageState::ThumbHot
+                                              : ui::ImageState::Thumb;
+        if (slider->GetImage(state).empty()) {
+            state = ui::ImageState::Thumb;
+        }
+        images.Draw(painter, thumb, image(state));
     }
 
     void keyPressEvent(QKeyEvent* event) override {
@@ -230,7 +291,42 @@ class SliderView : public Reporting<QSlider> {
         }
     }
 
+    // Skin images replace the style's drawing when at least one of them exists.
+    bool Skinned() const {
+        auto* slider = Slider();
+        if (slider == nullptr) {
+            return false;
+        }
+        for (ui::ImageState state :
+             {ui::ImageState::Background, ui::ImageState::Fore, ui::ImageState::Thumb}) {
+            const ImageSpec spec = ParseImageSpec(slider->GetImage(state));
+            if (!spec.IsEmpty() && !GetSkin().Images().Resolve(spec.file).isEmpty()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The thumb of a skinned slider: the model's thumb size, placed by the value.
+    QRect ThumbRect() const {
+        const ui::Size size = Slider()->GetThumbSize();
+        const int tw = std::max(size.width, 1);
+        const int th = std::max(size.height, 1);
+        const double part = maximum() > minimum()
+                                ? double(sliderPosition() - minimum()) / (maximum() - minimum())
+                                : 0.0;
+        if (orientation() == Qt::Horizontal) {
+            const int x = static_cast<int>(std::lround(part * std::max(width() - tw, 0)));
+            return QRect(x, (height() - th) / 2, tw, th);
+        }
+        const int y = static_cast<int>(std::lround((1.0 - part) * std::max(height() - th, 0)));
+        return QRect((width() - tw) / 2, y, tw, th);
+    }
+
     bool OnHandle(const QPoint& pos) {
+        if (Skinned()) {
+            return ThumbRect().adjusted(-2, -2, 2, 2).contains(pos);
+        }
         QStyleOptionSlider opt;
         initStyleOption(&opt);
         return style()
@@ -239,6 +335,14 @@ class SliderView : public Reporting<QSlider> {
     }
 
     int ValueAt(const QPoint& pos) {
+        if (Skinned()) {
+            const QRect thumb = ThumbRect();
+            const bool across = orientation() == Qt::Horizontal;
+            const int span =
+                std::max(across ? width() - thumb.width() : height() - thumb.height(), 1);
+            const int at = across ? pos.x() - thumb.width() / 2 : pos.y() - thumb.height() / 2;
+            return QStyle::sliderValueFromPosition(minimum(), maximum(), at, span, !across);
+        }
         QStyleOptionSlider opt;
         initStyleOption(&opt);
         const QRect groove =

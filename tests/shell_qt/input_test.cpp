@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QSlider>
 #include <QStyleOptionSlider>
+#include <QTemporaryDir>
 
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
@@ -130,6 +131,30 @@ TEST_F(Input, SliderGrooveClickAndKeysCommitAtOnce) {
     QTest::keyClick(slider, Qt::Key_Left);
     EXPECT_EQ(model->GetValue(), 3);
     EXPECT_EQ(HeardTypes("deng_speed_slider"), Types{"valuechanged"});
+}
+
+TEST_F(Input, SkinnedSliderDragsItsOwnThumbAndDrawsItWhereTheValueIs) {
+    QTemporaryDir dir;
+    QImage thumb(10, 10, QImage::Format_ARGB32);
+    thumb.fill(Qt::green);
+    ASSERT_TRUE(thumb.save(dir.filePath("thumb.png")));
+    LoadXml(
+        "<HorizontalLayout><Slider name=\"s\" width=\"110\" height=\"20\" max=\"10\" "
+        "value=\"0\" thumbsize=\"10,10\" thumbimage=\"" +
+        dir.filePath("thumb.png").toStdString() + "\"/></HorizontalLayout>");
+    auto* slider = WidgetAs<QSlider>("s");
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->grab().toImage().pixelColor(5, 10), QColor(Qt::green));
+
+    SendMouse(slider, QEvent::MouseButtonPress, QPoint(5, 10), Qt::LeftButton);
+    SendMouse(slider, QEvent::MouseMove, QPoint(55, 10), Qt::LeftButton);
+    SendMouse(slider, QEvent::MouseMove, QPoint(105, 10), Qt::LeftButton);
+    SendMouse(slider, QEvent::MouseButtonRelease, QPoint(105, 10), Qt::NoButton);
+    EXPECT_EQ(HeardTypes("s"), (Types{"movevaluechanged", "movevaluechanged", "valuechanged"}));
+    EXPECT_EQ(window->FindControl<ui::Slider>("s")->GetValue(), 10);
+    const QImage drawn = slider->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(105, 10), QColor(Qt::green));
+    EXPECT_NE(drawn.pixelColor(5, 10), QColor(Qt::green));
 }
 
 TEST_F(Input, TypingGoesThroughTheModelsRulesAndEnterReturns) {
