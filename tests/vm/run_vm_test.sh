@@ -102,9 +102,9 @@ done
 declare -A loaded=()
 order=()
 add_module() {
-    local name=$1 file deps dep
+    local name=${1//_/-} file deps dep
     [ -n "${loaded[$name]:-}" ] && return
-    file=$(find "$modules_root/kernel" -name "$name.ko*" | head -n 1)
+    file=$(find "$modules_root/kernel" -name "$name.ko*" -o -name "${name//-/_}.ko*" | head -n 1)
     [ -n "$file" ] || { echo "FAIL module $name not found"; exit 1; }
     loaded[$name]=1
     case "$file" in
@@ -119,7 +119,9 @@ add_module() {
     cp "$work/$name.ko" "$initrd_root/lib/modules/$name.ko"
     order+=("$name.ko")
 }
-for module in hid uhid hid-generic; do
+# uhid for the simulated devices; the USB stack for the machine's own USB
+# keyboard, a device with a real USB parent.
+for module in hid uhid hid-generic xhci-pci usbhid; do
     add_module "$module"
 done
 printf '%s\n' "${order[@]}" >"$initrd_root/modules.order"
@@ -131,6 +133,7 @@ echo "Booting $(basename "$vmlinuz") (software emulation)"
 start=$(date +%s)
 set +e
 timeout "$limit" qemu-system-x86_64 -m 512 -smp 1 -nographic -no-reboot -nic none \
+    -device qemu-xhci -device usb-kbd \
     -kernel "$vmlinuz" -initrd "$work/initrd.gz" \
     -append "console=ttyS0 panic=-1 quiet loglevel=3 vmtest=$vmtest" </dev/null >"$log" 2>&1
 qemu_status=$?

@@ -127,12 +127,13 @@ void CheckEnumeration(platform::hid::HidBackend& backend) {
     const bool ready = WaitFor(
         [&] {
             backend.Enumerate(entries);
-            return FindEntry(entries, 0x0D8C, 0x01DA, 3, 0) != nullptr &&
+            return FindEntry(entries, 0x0627, 0x0001, 0, 0) != nullptr &&
+                   FindEntry(entries, 0x0D8C, 0x01DA, 3, 0) != nullptr &&
                    FindEntry(entries, 0x0C45, 0x6627, 1, 4) != nullptr &&
                    FindEntry(entries, 0x0C45, 0x7666, 1, 4) != nullptr;
         },
-        5000ms);
-    Check("enumeration finds the three devices", ready);
+        10000ms);
+    Check("enumeration finds the four devices", ready);
     for (const auto& e : entries) {
         std::printf("  %s page %04x usage %04x version %04x\n", e.path.c_str(),
                     e.identity.usagePage, e.identity.usage, e.identity.version);
@@ -150,6 +151,14 @@ void CheckEnumeration(platform::hid::HidBackend& backend) {
         {0x0C45, 0x6627, 1, 4, 0xFF1C, 0x0092, 0x0101, "&vid_0c45&pid_6627&mi_01&col04"},
         {0x0D8C, 0x01DA, 3, 0, 0x000C, 0x0001, 0x0100, "&vid_0d8c&pid_01da&mi_03"},
     };
+    // The machine's own USB keyboard (QEMU's usb-kbd under xhci) has a real USB
+    // interface and device above it.
+    const auto* usb = FindEntry(entries, 0x0627, 0x0001, 0, 0);
+    Check("a real USB keyboard's identity from its USB interface and device",
+          usb != nullptr && usb->path.ends_with("&vid_0627&pid_0001&mi_00") &&
+              usb->identity.usagePage == 0x0001 && usb->identity.usage == 0x0006 &&
+              usb->identity.version != 0,
+          usb != nullptr ? usb->path : "missing");
     for (const auto& x : expected) {
         const auto* e = FindEntry(entries, x.vid, x.pid, x.mi, x.col);
         const bool ok = e != nullptr && e->identity.usagePage == x.page &&
