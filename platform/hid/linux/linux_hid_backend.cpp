@@ -159,56 +159,61 @@ std::unique_ptr<HidHandle> LinuxHidBackend::Open(const std::string& path, const 
     Error failure;
     std::unique_ptr<HidHandle> handle;
     HidrawNodeInfo info;
-    if (!DescribePath(path, info, mode.read || mode.write, failure)) {
-        // failure is set
-    } else if (!mode.read && !mode.write) {
-        // A presence check: the node is there and still is this device.
-        if (::access(info.devnode.c_str(), F_OK) == 0) {
-            HidrawHandleSetup setup;
-            setup.devnode = info.devnode;
-            setup.identity.vendorId = info.vendorId;
-            setup.identity.productId = info.productId;
-            setup.identity.version = info.version;
-            handle = std::make_unique<HidrawHandle>(std::move(setup));
-        } else {
-            failure = MakeError(errno, "open " + info.devnode);
-        }
-    } else {
-        const int fd = ::open(info.devnode.c_str(), AccessFlags(mode) | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            failure = MakeError(errno, "open " + info.devnode);
-        } else {
-            HidrawHandleSetup setup;
-            setup.fd = fd;
-            setup.devnode = info.devnode;
-            setup.descriptor =
-                info.descriptor.empty() ? DescriptorFromNode(fd) : std::move(info.descriptor);
-            const auto descriptor = ReportDescriptor::Parse(setup.descriptor);
-            const uint16_t number = CollectionNumberOfPath(path);
-            const size_t count = descriptor ? descriptor->Collections().size() : 0;
-            const bool known = count > 0 && (number == 0 ? count == 1 : number <= count);
-            if (!known) {
-                failure = MakeError(ENODEV, "open " + path);
-            } else {
-                setup.collectionIndex = number == 0 ? 0 : number - 1;
-                setup.identity =
-                    CollectionsOfNode(info, *descriptor)[setup.collectionIndex].identity;
-                if (mode.read) {
-                    setup.node = SharedNode(info.devnode, MakeRouting(*descriptor), failure);
-                }
-                if (!mode.read || setup.node) {
-                    handle = std::make_unique<HidrawHandle>(std::move(setup));
-                }
-            }
-            if (!handle && setup.fd >= 0) {
-                ::close(setup.fd);
-            }
-        }
+    if (DescribePath(path, info, mode.read || mode.write, failure)) {
+        handle = mode.read || mode.write ? OpenForIo(path, info, mode, failure)
+                                         : OpenForPresence(info, failure);
     }
     if (!handle && error != nullptr) {
         *error = failure;
     }
     return handle;
+}
+
+std::unique_ptr<HidHandle> LinuxHidBackend::OpenForPresence(const HidrawNodeInfo& info,
+                                                            Error& error) const {
+    // DescribePath has checked that the node still is this device.
+    if (::access(info.devnode.c_str(), F_OK) != 0) {
+        error = MakeError(errno, "open " + info.devnode);
+        return nullptr;
+    }
+    HidrawHandleSetup setup;
+    setup.devnode = info.devnode;
+    setup.identity.vendorId = info.vendorId;
+    setup.identity.productId = info.productId;
+    setup.identity.version = info.version;
+    return std::make_unique<HidrawHandle>(std::move(setup));
+}
+
+std::unique_ptr<HidHandle> LinuxHidBackend::OpenForIo(const std::string& path, HidrawNodeInfo& info,
+                                                      const OpenMode& mode, Error& error) {
+    HidrawHandleSetup setup;
+    setup.devnode = info.devnode;
+    setup.fd = ::open(info.devnode.c_str(), AccessFlags(mode) | O_NONBLOCK | O_CLOEXEC);
+    if (setup.fd < 0) {
+        error = MakeError(errno, "open " + info.devnode);
+        return nullptr;
+    }
+    setup.descriptor =
+        info.descriptor.empty() ? DescriptorFromNode(setup.fd) : std::move(info.descriptor);
+    const auto descriptor = ReportDescriptor::Parse(setup.descriptor);
+    const uint16_t number = CollectionNumberOfPath(path);
+    const size_t count = descriptor ? descriptor->Collections().size() : 0;
+    // Without a collection part the path names the node's only collection.
+    if (count == 0 || (number == 0 ? count != 1 : number > count)) {
+        ::close(setup.fd);
+        error = MakeError(ENODEV, "open " + path);
+        return nullptr;
+    }
+    setup.collectionIndex = number == 0 ? 0 : number - 1;
+    setup.identity = CollectionsOfNode(info, *descriptor)[setup.collectionIndex].identity;
+    if (mode.read) {
+        setup.node = SharedNode(info.devnode, MakeRouting(*descriptor), error);
+        if (!setup.node) {
+            ::close(setup.fd);
+            return nullptr;
+        }
+    }
+    return std::make_unique<HidrawHandle>(std::move(setup));
 }
 
 std::shared_ptr<HidrawNode> LinuxHidBackend::SharedNode(const std::string& devnode,

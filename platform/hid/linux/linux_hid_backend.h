@@ -40,6 +40,9 @@ class LinuxHidBackend final : public HidBackend {
     // the device the path was made for.
     bool DescribePath(const std::string& path, HidrawNodeInfo& info, bool withDescriptor,
                       Error& error) const;
+    std::unique_ptr<HidHandle> OpenForPresence(const HidrawNodeInfo& info, Error& error) const;
+    std::unique_ptr<HidHandle> OpenForIo(const std::string& path, HidrawNodeInfo& info,
+                                         const OpenMode& mode, Error& error);
     std::shared_ptr<HidrawNode> SharedNode(const std::string& devnode, const ReportRouting& routing,
                                            Error& error);
 
