@@ -123,19 +123,6 @@ TEST_F(DefaultData, ModeNamesMatchEachKindsModes) {
     EXPECT_EQ(hiddenKeyboardModes, (std::set<int>{0, 19}));
 }
 
-TEST_F(DefaultData, LanguagesHaveEveryKeyAndDistinctIds) {
-    const Json::Value config = CJsonFile().Load(DefaultDataFolder() + "Language.config");
-    const Json::Value& languages = config["Language"];
-    ASSERT_GE(languages.size(), 16u) << "the window gives indexes 0, 2 and 15 their own fonts";
-    std::set<int> ids;
-    for (const Json::Value& language : languages) {
-        for (const char* key : {"Language_name", "Language_file", "Language_text"}) {
-            EXPECT_FALSE(language[key].asString().empty()) << key;
-        }
-        EXPECT_TRUE(ids.insert(language["Language_ID"].asInt()).second);
-    }
-}
-
 TEST_F(DefaultData, RecoilPatternsHoldThirtyCompleteBullets) {
     for (int gun = 0; gun < 4; ++gun) {
         const Json::Value pattern =

@@ -338,16 +338,6 @@ TEST_F(ProfileDocumentTest, MouseReportRateHalfIsZeroWithoutReportStages) {
               (CMouseProfiledata::SystemWords{1u, 2u << 16, 3u | 4u << 16}));
 }
 
-TEST_F(ProfileDocumentTest, MouseCorrectInfoReadsEveryEntry) {
-    CMouseProfiledata document;
-    LoadDevice(document, R"({"CorrectInfo": [{"CorrectPixThresh": 8, "CorrectMinSq": 4,
-        "CorrectSelect": 1, "CorrectName": "Angle"}, 5]})");
-    const auto entries = document.ReadCorrectInfo();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], (CorrectEntry{8, 4, 1, "Angle"}));
-    EXPECT_EQ(entries[1], CorrectEntry{});
-}
-
 // ---- Headset ----
 
 TEST_F(ProfileDocumentTest, HeadsetPresetNumbersMapToEqualiserIndexes) {

@@ -287,15 +287,4 @@ TEST_F(ProfileListTest, ExportWritesTheSelectedDocumentAsLoadedWithItsNames) {
               ProfileResult::WriteFailed);
 }
 
-TEST(ProfileTabs, KindsHideAndShowTheirTabs) {
-    EXPECT_EQ(profile::ProfileTabName(1), "cursor_Op_tab");
-    EXPECT_EQ(profile::ProfileTabName(7), "magic_Op_tab");
-    EXPECT_EQ(profile::ProfileTabName(8), "");
-    EXPECT_TRUE(profile::ProfileTabVisibility(2).empty());
-    EXPECT_EQ(profile::ProfileTabVisibility(1).size(), 1u);
-    const auto headset = profile::ProfileTabVisibility(7);
-    ASSERT_EQ(headset.size(), 6u);
-    EXPECT_EQ(headset[4], (std::pair<std::string, bool>{"6533_voice_Op_tab", true}));
-}
-
 }  // namespace
