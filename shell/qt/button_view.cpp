@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -74,14 +75,19 @@ class ButtonView : public Base, public ControlView {
     // The whole control takes clicks, not only a check box's indicator and label.
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 
+    // Receivers may remove the control, and a nested loop they run (a modal box) may then
+    // delete this widget: nothing of it is touched after a model call without checking.
     void OnClicked() {
-        auto* button = dynamic_cast<ui::Button*>(Model());
+        QPointer<QWidget> self(this);
+        Window().UserPressed(*this);
+        auto* button = self ? dynamic_cast<ui::Button*>(Model()) : nullptr;
         if (button == nullptr) {
             return;
         }
-        Window().UserPressed(*this);
         button->UserClick();
-        SyncChecked();
+        if (self) {
+            SyncChecked();
+        }
     }
 
     void SyncChecked() {

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QSlider>
 #include <QStandardItemModel>
@@ -74,8 +75,9 @@ class EditView : public Reporting<QLineEdit> {
             if (edit == nullptr) {
                 return;
             }
+            QPointer<QWidget> self(this);
             const QString stored = QString::fromStdString(edit->UserSetText(typed.toStdString()));
-            if (Model() != nullptr && stored != text()) {
+            if (self && Model() != nullptr && stored != text()) {
                 const int cursor = std::min<int>(cursorPosition(), stored.size());
                 setText(stored);
                 setCursorPosition(cursor);
@@ -121,8 +123,9 @@ class RichEditView : public Reporting<QPlainTextEdit> {
                 return;
             }
             const QString typed = toPlainText();
+            QPointer<QWidget> self(this);
             const QString stored = QString::fromStdString(edit->UserSetText(typed.toStdString()));
-            if (Model() != nullptr && stored != typed) {
+            if (self && Model() != nullptr && stored != typed) {
                 ApplyText();
             }
         });
@@ -163,8 +166,11 @@ class SliderView : public Reporting<QSlider> {
         setTracking(true);
         connect(this, &QSlider::sliderMoved, this, [this](int value) {
             if (auto* slider = Slider()) {
+                QPointer<QWidget> self(this);
                 slider->UserDrag(value);
-                SyncValue();
+                if (self) {
+                    SyncValue();
+                }
             }
         });
         connect(this, &QSlider::sliderReleased, this, [this] { Commit(value()); });
@@ -175,8 +181,11 @@ class SliderView : public Reporting<QSlider> {
 
     void Commit(int value) {
         if (auto* slider = Slider()) {
+            QPointer<QWidget> self(this);
             slider->UserCommit(value);
-            SyncValue();
+            if (self) {
+                SyncValue();
+            }
         }
     }
 
@@ -441,8 +450,11 @@ class ComboView : public Reporting<QComboBox> {
         : Reporting(control, window, parent) {
         connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
             if (auto* combo = Combo()) {
+                QPointer<QWidget> self(this);
                 combo->SelectItem(index, ui::Notify::Yes);
-                SyncIndex();
+                if (self) {
+                    SyncIndex();
+                }
             }
         });
     }
@@ -553,12 +565,15 @@ class PaletteView : public Reporting<QWidget> {
         }
         m_dragging = false;
         const QColor c = PaletteColorAt(Clamp(event->pos()), size());
+        QPointer<QWidget> self(this);
         if (auto* palette = dynamic_cast<ui::ColorPalette*>(Model())) {
             palette->UserPick(ui::Color::FromArgb(255, static_cast<uint8_t>(c.red()),
                                                   static_cast<uint8_t>(c.green()),
                                                   static_cast<uint8_t>(c.blue())));
         }
-        update();
+        if (self) {
+            update();
+        }
     }
 
   private:

@@ -296,8 +296,12 @@ void PlainView::OnUserScrolled() {
         return;
     }
     // Writing back must not re-apply a pending ensure-visible request.
+    QPointer<QWidget> self(this);
     m_writingBack = true;
     c->AsContainer()->SetScrollPos(now);
+    if (!self) {
+        return;
+    }
     m_writingBack = false;
     if (ui::Control* alive = Model()) {
         for (size_t i = 0; i < alive->AsContainer()->GetCount(); ++i) {

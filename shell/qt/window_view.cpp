@@ -433,9 +433,13 @@ int WindowView::RunModal() {
     QEventLoop loop;
     m_modalLoop = &loop;
     m_modalCode = 0;
-    loop.exec(QEventLoop::DialogExec);
-    m_modalLoop = nullptr;
-    return m_modalCode;
+    // The window (and this view) may be destroyed while the loop runs.
+    QPointer<WindowView> self(this);
+    const int code = loop.exec(QEventLoop::DialogExec);
+    if (self) {
+        m_modalLoop = nullptr;
+    }
+    return code;
 }
 
 void WindowView::EndModal(int code) {

@@ -1,9 +1,12 @@
 // The model's loop on the Qt event loop: timers fire on it in due order, calls from worker
 // threads are served on the UI thread, and shutdown or modal runs do not stall them.
 
+#include <QEventLoop>
+#include <QTimer>
 #include <atomic>
 #include <thread>
 
+#include "platform/ui/container.h"
 #include "platform/ui/worker.h"
 #include "shell/qt/qt_loop.h"
 #include "tests/shell_qt/qt_test_support.h"
@@ -106,6 +109,35 @@ TEST_F(Loop, ModalRunKeepsServingTimersAndEndsWithTheCloseCode) {
     dialog.FindControl("closebtn")->SetTimer(1, 20, ui::TimerKind::OneShot);
     EXPECT_EQ(dialog.ShowModal(), 5);
     EXPECT_FALSE(host.ViewOf(dialog)->isVisible());
+}
+
+TEST_F(Loop, WindowDestroyedDuringItsModalRunEndsTheRun) {
+    auto dialog = std::make_unique<ui::Window>(host.Context(), "dialog");
+    std::string error;
+    ASSERT_TRUE(dialog->LoadLayout("main.xml", {}, &error)) << error;
+    ui::Window* raw = dialog.get();
+    QTimer::singleShot(30, [&dialog] { dialog.reset(); });
+    EXPECT_EQ(raw->ShowModal(), 0);
+    EXPECT_EQ(dialog, nullptr);
+    Settle();
+}
+
+TEST_F(Loop, ClickHandlerRunningANestedLoopMayRemoveItsOwnButton) {
+    Load("main.xml");
+    window->AddNotifyHandler([this](const ui::Notification& n) {
+        if (n.Is("click") && n.SenderName() == "deng_7color_check") {
+            n.sender->GetParent()->Remove(n.sender);
+            // As a modal message box would: deferred deletions run inside this loop.
+            QEventLoop nested;
+            QTimer::singleShot(20, &nested, &QEventLoop::quit);
+            nested.exec();
+        }
+    });
+    QPointer<QWidget> box = WidgetOf("deng_7color_check");
+    QTest::mouseClick(box, Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(box.isNull());
+    EXPECT_EQ(window->FindControl("deng_7color_check"), nullptr);
 }
 
 TEST_F(Loop, QuitRequestEndsTheHostsLoop) {
