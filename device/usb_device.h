@@ -244,6 +244,11 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     std::vector<std::string> m_modeNames;
     std::vector<bool> m_modeVisible;
     std::vector<std::string> m_effectNames;
+    // Key button index → device key position / LED of the stream (255 = none),
+    // filled by the kinds that have keys; the key-level map of reactive effects.
+    std::map<int, int> m_keyToPosition;
+    std::map<int, int> m_keyToLed;
+    std::map<int, int> m_keyLevelMap;
 
   private:
     void SyncThread(ui::StopSignal& stop, ui::ControlHandle self, ui::Dispatcher* dispatcher);
@@ -280,10 +285,6 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     int m_ledCount = 0;
     int m_selectedKey = -1;
     int m_functionMode = 1;
-    // maps
-    std::map<int, int> m_keyToPosition;
-    std::map<int, int> m_keyToLed;
-    std::map<int, int> m_keyLevelMap;
     // frame as last pushed (UI thread)
     std::vector<device::LedColor> m_leds;
     std::vector<uint8_t> m_streamBuffer;

@@ -64,15 +64,6 @@ TEST_F(DeviceOptionTest, FreshEntryShowsTheUnknownDeviceUntilItsKindIsSet) {
     EXPECT_TRUE(Select()->GetTooltipValue().isKey);
 }
 
-TEST_F(DeviceOptionTest, IconKeysByKind) {
-    EXPECT_EQ(DeviceIconKey(1, 0), "kb");
-    EXPECT_EQ(DeviceIconKey(2, 0), "ms");
-    EXPECT_EQ(DeviceIconKey(3, 0), "hard_mp");
-    EXPECT_EQ(DeviceIconKey(3, 255), "unknow");
-    EXPECT_EQ(DeviceIconKey(6, 0), "unknow");
-    EXPECT_EQ(DeviceIconKey(7, 0), "hd");
-}
-
 TEST_F(DeviceOptionTest, ShowingTheSynchroOptionKeepsPlainImagesUntilItIsSet) {
     entry->SetKind(1, 0);
     entry->ShowSynchro(true);
