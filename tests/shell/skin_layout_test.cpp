@@ -83,15 +83,24 @@ TEST(SkinLayout, KeyboardPageHoldsEveryNameThePageLooksUp) {
     Loaded page("XML/DeviceXml/keyboarddevice.xml");
     ASSERT_TRUE(page.result.ok()) << page.result.error;
     EXPECT_EQ(page.result.root->GetClass(), "VeldmarkKeyboardDevice");
-    const auto names =
-        std::vector<std::string>{"keyboard_device_key_light", "DeviceProfileItem", "LightControlItem",
-                                 "MacroControlItem", "KeySetControlItem", "winlockflag_option",
-                                 "wflag_option", "6flag_option", "repeat_rate_slider",
-                                 "repeat_delay_time_label1", "repeat_input_richedit",
-                                 "device_function_switch", "device_key_function_switch",
-                                 "text_test", "custom_bright_color_btn", "custom_off_color_btn"} +
-        Indexed("polling_rate_option_", 0, 3) + Indexed("repeat_delay_check_", 0, 3) +
-        Indexed("key_", 0, 125);
+    const auto names = std::vector<std::string>{"keyboard_device_key_light",
+                                                "DeviceProfileItem",
+                                                "LightControlItem",
+                                                "MacroControlItem",
+                                                "KeySetControlItem",
+                                                "winlockflag_option",
+                                                "wflag_option",
+                                                "6flag_option",
+                                                "repeat_rate_slider",
+                                                "repeat_delay_time_label1",
+                                                "repeat_input_richedit",
+                                                "device_function_switch",
+                                                "device_key_function_switch",
+                                                "text_test",
+                                                "custom_bright_color_btn",
+                                                "custom_off_color_btn"} +
+                       Indexed("polling_rate_option_", 0, 3) +
+                       Indexed("repeat_delay_check_", 0, 3) + Indexed("key_", 0, 125);
     EXPECT_EQ(page.Missing(names), std::vector<std::string>{});
 }
 
@@ -120,7 +129,8 @@ TEST(SkinLayout, KeyboardKeysSitInTheSelectionPanelWithTheirLeds) {
         ASSERT_NE(key, nullptr) << i;
         EXPECT_TRUE(key->IsDescendantOf(*panel)) << i;
         if (!key->GetUserData().empty()) {
-            EXPECT_TRUE(leds.insert(key->GetUserData()).second) << "LED used twice: " << key->GetUserData();
+            EXPECT_TRUE(leds.insert(key->GetUserData()).second)
+                << "LED used twice: " << key->GetUserData();
         }
         // Every key that has an LED must be on the picture.
         if (expectedLeds.count(key->GetUserData()) != 0) {
@@ -155,26 +165,38 @@ TEST(SkinLayout, KeyboardKeysDoNotOverlapOnThePicture) {
 TEST(SkinLayout, MousePageHoldsEveryNameThePageLooksUp) {
     Loaded page("XML/DeviceXml/mousedevice.xml");
     ASSERT_TRUE(page.result.ok()) << page.result.error;
-    const auto names =
-        std::vector<std::string>{"mouse_device_seting_layout", "mouse_option_layout",
-                                 "device_setkeyinfo_list", "logo", "text_test", "DeviceProfileItem",
-                                 "LightControlItem", "MacroControlItem", "KeySetControlItem",
-                                 "ShootControlItem", "pointer_speed_slider",
-                                 "pointer_precision_check", "scroll_speed_slider",
-                                 "scrolls_page_check", "double_click_slider", "default_btn",
-                                 "device_tishi_info", "device_function_switch",
-                                 "device_key_function_switch"} +
-        Indexed("key_", 0, 5) + Indexed("light_", 0, 6) + Indexed("DPI_layout_", 0, 4) +
-        Indexed("DPI_enable_check_", 0, 4) + Indexed("DPI_slider_", 0, 4) +
-        Indexed("DPI_edit_", 0, 4) + Indexed("polling_rate_option_", 0, 4) +
-        Indexed("mouse_device_seting_option_", 0, 2);
+    const auto names = std::vector<std::string>{"mouse_device_seting_layout",
+                                                "mouse_option_layout",
+                                                "device_setkeyinfo_list",
+                                                "logo",
+                                                "text_test",
+                                                "DeviceProfileItem",
+                                                "LightControlItem",
+                                                "MacroControlItem",
+                                                "KeySetControlItem",
+                                                "ShootControlItem",
+                                                "pointer_speed_slider",
+                                                "pointer_precision_check",
+                                                "scroll_speed_slider",
+                                                "scrolls_page_check",
+                                                "double_click_slider",
+                                                "default_btn",
+                                                "device_tishi_info",
+                                                "device_function_switch",
+                                                "device_key_function_switch"} +
+                       Indexed("key_", 0, 5) + Indexed("light_", 0, 6) +
+                       Indexed("DPI_layout_", 0, 4) + Indexed("DPI_enable_check_", 0, 4) +
+                       Indexed("DPI_slider_", 0, 4) + Indexed("DPI_edit_", 0, 4) +
+                       Indexed("polling_rate_option_", 0, 4) +
+                       Indexed("mouse_device_seting_option_", 0, 2);
     EXPECT_EQ(page.Missing(names), std::vector<std::string>{});
     // The sub-page options number the pages of the tab layout.
     auto* pages = dynamic_cast<ui::TabLayout*>(page.Find("mouse_device_seting_layout"));
     ASSERT_NE(pages, nullptr);
     EXPECT_EQ(pages->GetCount(), 3u);
     // Key and light buttons are found inside a selection panel of the first sub-page.
-    for (const std::string& n : Indexed("key_", 0, 5) + Indexed("light_", 0, 6) + std::vector<std::string>{"logo"}) {
+    for (const std::string& n :
+         Indexed("key_", 0, 5) + Indexed("light_", 0, 6) + std::vector<std::string>{"logo"}) {
         ui::Control* c = page.Find(n);
         EXPECT_EQ(c->GetClass(), "DeviceKeyButton") << n;
         EXPECT_EQ(c->GetParent()->GetClass(), "SelectPanel") << n;
@@ -185,12 +207,14 @@ TEST(SkinLayout, HeadsetPageAndItsEditorsHoldTheirNames) {
     Loaded page("XML/DeviceXml/hs6533device.xml");
     ASSERT_TRUE(page.result.ok()) << page.result.error;
     const auto names =
-        std::vector<std::string>{"DeviceProfileItem", "LightControlItem", "Voice6533ControlItem",
-                                 "MagicControlItem", "custom_eq_option_layout", "custom_eq_name_edit",
-                                 "custom_eq_name_combo", "hs_EQ_btn_save", "hs_EQ_btn_delete",
-                                 "6533_MicIn_option", "6533_MicIn_slider", "6533_MicMoniter_option",
-                                 "6533_MicMoniter_slider", "magic_enable_option",
-                                 "magic_option_layout", "device_function_switch",
+        std::vector<std::string>{"DeviceProfileItem",         "LightControlItem",
+                                 "Voice6533ControlItem",      "MagicControlItem",
+                                 "custom_eq_option_layout",   "custom_eq_name_edit",
+                                 "custom_eq_name_combo",      "hs_EQ_btn_save",
+                                 "hs_EQ_btn_delete",          "6533_MicIn_option",
+                                 "6533_MicIn_slider",         "6533_MicMoniter_option",
+                                 "6533_MicMoniter_slider",    "magic_enable_option",
+                                 "magic_option_layout",       "device_function_switch",
                                  "device_key_function_switch"} +
         Indexed("6533_eq_option_", 1, 13) + Indexed("6533_eq_hz_slider_", 0, 9) +
         Indexed("magic_option_", 1, 4);
@@ -209,55 +233,112 @@ TEST(SkinLayout, EditorLayoutsHoldTheirNames) {
     };
     const std::vector<Case> cases = {
         {"XML/CustomControlXML/KeySetControl.xml",
-         std::vector<std::string>{
-             "keyset_layout", "keyset_function_combo", "function_switch_tablayout",
-             "key_butt_keydefalut", "key_butt_keysave", "key_butt_keycancel", "key_butt_prosave",
-             "keyset_mousekey_combo", "keyset_mouseswing_combo", "keyset_mouseswing_num_edit",
-             "keyset_mouseswing_delay_edit", "keyset_mouseswing_speed_edit",
-             "keyset_mousewheel_combo", "keyset_mousewheel_num_edit",
-             "keyset_mousewheel_delay_edit", "keyset_mousewheel_speed_edit",
-             "keyset_mousedpi_combo", "keyset_mousefire_interval_edit",
-             "keyset_mousefire_num_edit", "keyset_keyboard_text_edit", "keyset_media_combo",
-             "keyset_system_combo", "keyset_macro_combo", "keyset_macro_over_combo",
-             "keyset_macro_cycle_layout", "keyset_macro_cycle_edit", "keyset_gunkey_combo",
-             "keyset_combokey_combo"} +
+         std::vector<std::string>{"keyset_layout",
+                                  "keyset_function_combo",
+                                  "function_switch_tablayout",
+                                  "key_butt_keydefalut",
+                                  "key_butt_keysave",
+                                  "key_butt_keycancel",
+                                  "key_butt_prosave",
+                                  "keyset_mousekey_combo",
+                                  "keyset_mouseswing_combo",
+                                  "keyset_mouseswing_num_edit",
+                                  "keyset_mouseswing_delay_edit",
+                                  "keyset_mouseswing_speed_edit",
+                                  "keyset_mousewheel_combo",
+                                  "keyset_mousewheel_num_edit",
+                                  "keyset_mousewheel_delay_edit",
+                                  "keyset_mousewheel_speed_edit",
+                                  "keyset_mousedpi_combo",
+                                  "keyset_mousefire_interval_edit",
+                                  "keyset_mousefire_num_edit",
+                                  "keyset_keyboard_text_edit",
+                                  "keyset_media_combo",
+                                  "keyset_system_combo",
+                                  "keyset_macro_combo",
+                                  "keyset_macro_over_combo",
+                                  "keyset_macro_cycle_layout",
+                                  "keyset_macro_cycle_edit",
+                                  "keyset_gunkey_combo",
+                                  "keyset_combokey_combo"} +
              Indexed("key_ComBox_check_", 0, 4)},
         {"XML/CustomControlXML/MacroControl.xml",
-         {"macro_name_list", "macro_name_tab", "macro_edit_macroname", "macro_action_list",
-          "macro_action_layout", "macro_action", "macro_action_edit", "macro_btn_name_add",
-          "macro_btn_name_sub", "macro_btn_name_edit", "macro_btn_import", "macro_btn_export",
-          "macro_btn_uptop", "macro_btn_up", "macro_btn_down", "macro_btn_downbottom",
-          "macro_btn_delete", "macro_btn_deleteall", "macro_btn_starredio",
-          "macro_btn_stopredio", "macro_btn_save", "macro_btn_cancel", "macro_check_time",
-          "macro_fixed_time_edit", "macro_tab_macroaction_edit", "macro_tab_macrodelay_edit",
-          "macro_delay", "macro_label_keyboard_style", "macro_label_mouse_style",
-          "macro_label_text_style", "macro_label_down_style", "macro_label_up_style",
-          "mouse_x_left_edit", "mouse_x_right_edit", "mouse_y_up_edit", "mouse_y_down_edit",
-          "macro_inset_moveleftkey_btn", "macro_inset_moverightkey_btn",
-          "macro_inset_moveupkey_btn", "macro_inset_movedownkey_btn"}},
+         {"macro_name_list",
+          "macro_name_tab",
+          "macro_edit_macroname",
+          "macro_action_list",
+          "macro_action_layout",
+          "macro_action",
+          "macro_action_edit",
+          "macro_btn_name_add",
+          "macro_btn_name_sub",
+          "macro_btn_name_edit",
+          "macro_btn_import",
+          "macro_btn_export",
+          "macro_btn_uptop",
+          "macro_btn_up",
+          "macro_btn_down",
+          "macro_btn_downbottom",
+          "macro_btn_delete",
+          "macro_btn_deleteall",
+          "macro_btn_starredio",
+          "macro_btn_stopredio",
+          "macro_btn_save",
+          "macro_btn_cancel",
+          "macro_check_time",
+          "macro_fixed_time_edit",
+          "macro_tab_macroaction_edit",
+          "macro_tab_macrodelay_edit",
+          "macro_delay",
+          "macro_label_keyboard_style",
+          "macro_label_mouse_style",
+          "macro_label_text_style",
+          "macro_label_down_style",
+          "macro_label_up_style",
+          "mouse_x_left_edit",
+          "mouse_x_right_edit",
+          "mouse_y_up_edit",
+          "mouse_y_down_edit",
+          "macro_inset_moveleftkey_btn",
+          "macro_inset_moverightkey_btn",
+          "macro_inset_moveupkey_btn",
+          "macro_inset_movedownkey_btn"}},
         {"XML/CustomControlXML/LightControl.xml",
-         std::vector<std::string>{
-             "light_combo_modeSelect", "deng_light_slider", "deng_speed_slider", "deng_edit_R",
-             "deng_edit_G", "deng_edit_B", "deng_Color_Pallet", "deng_colordp_btn",
-             "deng_7color_check", "deng_FXL_check", "deng_FXR_check",
-             "light_combo_ZZCCmodeSelect", "light_combo_custommodeSelect", "deng_same_mode",
-             "lighteffect_layout", "deng_color_layout", "colorpallet_layout",
-             "deng_light_layout", "deng_speed_layout", "deng_fx_layout", "lightcustom_layout",
-             "light_combo_ZZCCmodeSelectLayout"} +
+         std::vector<std::string>{"light_combo_modeSelect",
+                                  "deng_light_slider",
+                                  "deng_speed_slider",
+                                  "deng_edit_R",
+                                  "deng_edit_G",
+                                  "deng_edit_B",
+                                  "deng_Color_Pallet",
+                                  "deng_colordp_btn",
+                                  "deng_7color_check",
+                                  "deng_FXL_check",
+                                  "deng_FXR_check",
+                                  "light_combo_ZZCCmodeSelect",
+                                  "light_combo_custommodeSelect",
+                                  "deng_same_mode",
+                                  "lighteffect_layout",
+                                  "deng_color_layout",
+                                  "colorpallet_layout",
+                                  "deng_light_layout",
+                                  "deng_speed_layout",
+                                  "deng_fx_layout",
+                                  "lightcustom_layout",
+                                  "light_combo_ZZCCmodeSelectLayout"} +
              Indexed("color_option_", 0, 7)},
         {"XML/CustomControlXML/ShootControl.xml",
-         std::vector<std::string>{"shoot_image_display_switch", "bullet_select_index",
-                                  "bullet_selected_prev", "bullet_selected_next",
-                                  "bullet_edit_layout", "bullet_x_check", "bullet_y_check",
-                                  "bullet_x_eidt", "bullet_y_eidt", "bullet_delay_eidt",
-                                  "shootdate_reset_btn", "shootdate_save_btn",
-                                  "shootdate_import_btn", "shootdate_export_btn"} +
+         std::vector<std::string>{
+             "shoot_image_display_switch", "bullet_select_index", "bullet_selected_prev",
+             "bullet_selected_next", "bullet_edit_layout", "bullet_x_check", "bullet_y_check",
+             "bullet_x_eidt", "bullet_y_eidt", "bullet_delay_eidt", "shootdate_reset_btn",
+             "shootdate_save_btn", "shootdate_import_btn", "shootdate_export_btn"} +
              Indexed("shoot_gun_op_", 0, 3) + Indexed("bullet_op_", 0, 29)},
         {"XML/msgwnd.xml",
          {"MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"}},
         {"skin.xml",
-         {"skin_tab", "skin_image_btn", "skin_color_btn", "skin_reset", "skin_Custom",
-          "skin_color", "skin_image", "skin_theme_btn"}},
+         {"skin_tab", "skin_image_btn", "skin_color_btn", "skin_reset", "skin_Custom", "skin_color",
+          "skin_image", "skin_theme_btn"}},
     };
     for (const Case& c : cases) {
         Loaded layout(c.file);

@@ -39,14 +39,16 @@ class StandIn final : public Base {
 };
 
 inline void RegisterStandIns(ui::ControlFactory& factory) {
-    for (const char* name : {"VeldmarkKeyboardDevice", "VeldmarkMouseDevice", "VeldmarkHS6533Device",
-                             "VeldmarkMousePadDevice"}) {
-        factory.Register(name, [name] { return std::make_unique<StandIn<ui::HorizontalLayout>>(name); });
+    for (const char* name : {"VeldmarkKeyboardDevice", "VeldmarkMouseDevice",
+                             "VeldmarkHS6533Device", "VeldmarkMousePadDevice"}) {
+        factory.Register(name,
+                         [name] { return std::make_unique<StandIn<ui::HorizontalLayout>>(name); });
     }
-    for (const char* name : {"KeySetControl", "MacroControl", "LightControl", "ShootControl",
-                             "Voice6533Control", "MagicControl", "DeviceProfile", "MpDevicePower",
-                             "DeviceOption"}) {
-        factory.Register(name, [name] { return std::make_unique<StandIn<ui::VerticalLayout>>(name); });
+    for (const char* name :
+         {"KeySetControl", "MacroControl", "LightControl", "ShootControl", "Voice6533Control",
+          "MagicControl", "DeviceProfile", "MpDevicePower", "DeviceOption"}) {
+        factory.Register(name,
+                         [name] { return std::make_unique<StandIn<ui::VerticalLayout>>(name); });
     }
 }
 
