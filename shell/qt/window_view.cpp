@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPainterPath>
+#include <QRegion>
 #include <QTimer>
 #include <QWindow>
 
@@ -191,6 +193,18 @@ ControlView* WindowView::ParentView(const ui::Control& control) const {
     return control.GetParent() != nullptr ? ViewOf(control.GetParent()) : nullptr;
 }
 
+void WindowView::ApplyShape() {
+    const ui::Size round = m_window.GetRoundCorner();
+    if (m_gone || !(windowFlags() & Qt::FramelessWindowHint) || round.width <= 0 ||
+        round.height <= 0) {
+        clearMask();
+        return;
+    }
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), round.width, round.height);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
 void WindowView::LayoutRoot() {
     if (m_root != nullptr) {
         m_root->Widget()->setGeometry(rect());
@@ -326,6 +340,7 @@ void WindowView::ApplyWindow(ui::WindowProperty property) {
                     show();
                 }
             }
+            ApplyShape();
             break;
         }
         case ui::WindowProperty::Fonts:
@@ -384,6 +399,7 @@ void WindowView::UserFocusLeft(ControlView& view) {
 void WindowView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutRoot();
+    ApplyShape();
     if (!m_gone && !m_applyingSize && (m_window.GetSize() != ui::Size{width(), height()})) {
         m_window.HostResized(ui::Size{width(), height()});
     }

@@ -88,6 +88,8 @@ class WindowView : public QWidget, public ui::TreeObserver {
     void RebuildPending();
     void ApplyWindow(ui::WindowProperty property);
     void LayoutRoot();
+    // A frameless window with round corners is cut to them.
+    void ApplyShape();
     ControlView* ParentView(const ui::Control& control) const;
 
     ui::Window& m_window;
