@@ -1,0 +1,178 @@
+// veldmark: the application. Makes sure one copy runs, shows the main window
+// with the Qt host and runs the loop until the tray menu's "exit".
+//
+// Environment: VELDMARK_HID=sim[:kinds] runs on the simulated devices (then
+// `veldmarkctl sim plug|unplug <kind>` plugs them at run time);
+// VELDMARK_DATA_DIR replaces the folder of the shipped data; VELDMARK_TRACE=1
+// prints the debug trace. Command-line arguments are ignored.
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "device/hid_device.h"
+#include "platform/session/local_socket.h"
+#include "platform/trace/trace.h"
+#include "shell/app_messages.h"
+#include "shell/app_settings.h"
+#include "shell/app_startup.h"
+#include "shell/control_classes.h"
+#include "shell/instance_commands.h"
+#include "shell/main_wnd.h"
+#include "shell/qt/qt_host.h"
+#include "shell/qt/session_dbus.h"
+#include "shell/qt/window_view.h"
+#include "sim/sim_bus.h"
+#include "tools/backend_choice.h"
+
+namespace {
+
+// Turns the desktop's activation and pointer events of the main window into
+// the window's messages.
+class WindowEvents final : public QObject {
+  public:
+    explicit WindowEvents(CMainWnd& window) : m_window(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::WindowActivate:
+                m_window.HandleMessage(app_msg::kActivate, 1, 0);
+                break;
+            case QEvent::WindowDeactivate:
+                m_window.HandleMessage(app_msg::kActivate, 0, 0);
+                break;
+            case QEvent::Enter:
+                m_window.HandleMessage(app_msg::kMouseHover, 0, 0);
+                break;
+            case QEvent::Leave:
+                m_window.HandleMessage(app_msg::kMouseLeave, 0, 0);
+                break;
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    CMainWnd& m_window;
+};
+
+// SIGTERM and SIGINT (log-out, Ctrl+C) end the program the way "exit" does,
+// so the keyboard gets its lighting back. The handler only writes a byte.
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminateSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+void WatchTerminateSignals(CMainWnd& window, QObject& owner) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, &owner, [&window] {
+        char byte = 0;
+        [[maybe_unused]] ssize_t n = read(g_signalPipe[0], &byte, 1);
+        window.Destroy();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// Another copy runs: ask it to come to the front. Ends this copy with 0
+// whether or not it answered.
+int HandOverToRunningCopy() {
+    std::string error;
+    if (!platform::session::SendLocalRequest(app::InstanceName(), app::kRaiseRequest, 2000,
+                                             &error)) {
+        platform::trace::Write("the running copy did not answer: " + error);
+    }
+    return 0;
+}
+
+int RunApplication(int argc, char** argv, platform::session::LocalServer& instance) {
+    QApplication qtApp(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const std::filesystem::path data = app::DataFolder();
+    qthost::QtHost host(data / "skin");
+    app::LoadFonts(host, data);
+    QString sheetError;
+    if (!host.ApplyStyleSheet(&sheetError)) {
+        platform::trace::Write("stylesheet: " + sheetError.toStdString());
+    }
+    host.Context().layoutAliases["XML_MAIN"] = "XML/main.xml";
+    app::RegisterApplicationControls(host.Factory());
+
+    HidBackendChoice choice = ChooseHidBackendFromEnvironment();
+    if (!choice.backend) {
+        std::fprintf(stderr, "veldmark: %s\n", choice.error.c_str());
+        return 1;
+    }
+    SetProcessHidBackend(choice.backend.get());
+    auto* simBus = dynamic_cast<sim::SimBus*>(choice.backend.get());
+
+    qthost::DbusPeerBus peers;
+    qthost::LogindSleepWatch sleep;
+    auto window = std::make_unique<CMainWnd>(
+        host.Context(), MainWndServices{*choice.backend, peers, sleep, data.string(),
+                                        app::AppSettings::Default().Path()});
+    std::string error;
+    if (!window->Create(&error)) {
+        std::fprintf(stderr, "veldmark: main window layout: %s\n", error.c_str());
+        window.reset();
+        SetProcessHidBackend(nullptr);
+        return 1;
+    }
+    WindowEvents events(*window);
+    if (QWidget* view = host.ViewOf(*window)) {
+        view->installEventFilter(&events);
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QObject::connect(screen, &QScreen::geometryChanged, &events,
+                         [&window] { window->HandleMessage(app_msg::kDisplayChange, 0, 0); });
+    }
+    WatchTerminateSignals(*window, events);
+    app::InstanceCommands commands(window->Ref(), simBus);
+    instance.Start([&commands](const std::string& request) { return commands.Handle(request); },
+                   &host.GetDispatcher());
+
+    host.Exec();
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+
+    // Requests still arriving are answered while the endpoint stops.
+    instance.Stop();
+    window->Destroy();
+    window.reset();
+    SetProcessHidBackend(nullptr);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::session::LocalServer instance;
+    std::string error;
+    switch (instance.Listen(app::InstanceName(), &error)) {
+        case platform::session::ListenResult::AlreadyTaken:
+            return HandOverToRunningCopy();
+        case platform::session::ListenResult::Failed:
+            // Without the endpoint the program still runs; only the second-copy
+            // check and veldmarkctl's requests are lost.
+            std::fprintf(stderr, "veldmark: single-instance endpoint: %s\n", error.c_str());
+            break;
+        case platform::session::ListenResult::Listening:
+            break;
+    }
+    return RunApplication(argc, argv, instance);
+}

@@ -1,0 +1,281 @@
+// The main window's device orchestration, tray, shutdown, lighting state,
+// power events and language, on the simulated bus with the virtual clock.
+
+#include <algorithm>
+
+#include "platform/ui/button.h"
+#include "platform/ui/container.h"
+#include "shell/app_messages.h"
+#include "shell/app_settings.h"
+#include "tests/shell_app/main_wnd_fixture.h"
+
+namespace {
+
+bool HasRequest(const std::vector<sim::LoggedReport>& log, uint8_t command, int address) {
+    return std::any_of(log.begin(), log.end(), [&](const sim::LoggedReport& r) {
+        return r.bytes.size() > 6 && r.bytes[3] == command &&
+               (address < 0 || r.bytes[5] + (r.bytes[6] << 8) == address);
+    });
+}
+
+// Commands of the logged requests, in order.
+std::vector<uint8_t> Commands(const std::vector<sim::LoggedReport>& log) {
+    std::vector<uint8_t> out;
+    for (const sim::LoggedReport& r : log) {
+        if (r.bytes.size() > 3) {
+            out.push_back(r.bytes[3]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// --- start-up and hot-plug ------------------------------------------------------------------
+
+TEST_F(MainWndTest, StartsWithNothingAttachedShowingTheNoticeAndEveryPageBuilt) {
+    Start();
+    EXPECT_EQ(window->MousePages().size(), 1u);
+    EXPECT_EQ(window->KeyboardPages().size(), 1u);
+    EXPECT_EQ(window->PadPages().size(), 1u);
+    EXPECT_EQ(window->HeadsetPages().size(), 1u);
+    ASSERT_EQ(window->EntryCount(), 4);
+    for (int i = 0; i < window->EntryCount(); ++i) {
+        EXPECT_FALSE(window->EntryAt(i)->IsShown()) << "entry " << i;
+    }
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(window->CurrentPage(), nullptr);
+    EXPECT_EQ(CurrentTab(), 0);
+    EXPECT_EQ(peers.Broadcasts().front(), std::make_pair(1, 1));
+}
+
+TEST_F(MainWndTest, KeyboardArrivalOpensBothInterfacesSelectsItsPageAndRaisesTheWindow) {
+    Start();
+    window->Hide();
+    host->Host().ClearCalls();
+    Plug(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(WaitFor(
+        [&] { return Keyboard()->Channel().IsOpen() && Keyboard()->EventChannel().IsOpen(); }));
+    EXPECT_TRUE(EntryOf(Keyboard())->IsShown());
+    EXPECT_TRUE(EntryOf(Keyboard())->IsSelected());
+    EXPECT_EQ(window->CurrentPage(), Keyboard());
+    EXPECT_EQ(CurrentTab(), EntryOf(Keyboard())->GetBindIndex());
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_GE(host->Host().CountCalls("activate"), 1u);
+    // The entry connects its page half a second later.
+    EXPECT_TRUE(EntryOf(Keyboard())->HasTimer(device_timer::kConnect));
+}
+
+TEST_F(MainWndTest, SecondDeviceIsShownButTheFirstStaysSelected) {
+    Start();
+    Plug(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    Plug(sim::DeviceKind::Mousepad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    EXPECT_TRUE(EntryOf(Pad())->IsShown());
+    EXPECT_FALSE(EntryOf(Pad())->IsSelected());
+    EXPECT_EQ(window->CurrentPage(), Keyboard());
+}
+
+TEST_F(MainWndTest, UnplugSelectedSelectsTheOtherAndUnplugLastShowsTheNotice) {
+    Start();
+    auto keyboard = Plug(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    auto headset = Plug(sim::DeviceKind::Headset);
+    ASSERT_TRUE(WaitFor([&] { return Headset()->Channel().IsOpen(); }));
+
+    bus->Unplug(keyboard);
+    ASSERT_TRUE(WaitFor([&] { return !EntryOf(Keyboard())->IsShown(); }));
+    EXPECT_FALSE(Keyboard()->Channel().IsOpen());
+    EXPECT_TRUE(WaitFor([&] { return !Keyboard()->EventChannel().IsOpen(); }));
+    EXPECT_EQ(window->CurrentPage(), Headset());
+    EXPECT_EQ(CurrentTab(), EntryOf(Headset())->GetBindIndex());
+    EXPECT_FALSE(NoticeShown());
+
+    bus->Unplug(headset);
+    ASSERT_TRUE(WaitFor([&] { return !EntryOf(Headset())->IsShown(); }));
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(window->CurrentPage(), nullptr);
+    EXPECT_EQ(CurrentTab(), 0);
+    EXPECT_EQ(window->FindControl<ui::TabLayout>("device_power_switch")->GetCurSel(), 0);
+}
+
+TEST_F(MainWndTest, ReplugAfterRemovalReopensTheChannel) {
+    Start();
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    bus->Unplug(pad);
+    ASSERT_TRUE(WaitFor([&] { return !Pad()->Channel().IsOpen(); }));
+    bus->Plug(pad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    EXPECT_TRUE(EntryOf(Pad())->IsSelected());
+}
+
+TEST_F(MainWndTest, RemovalWhileSuspendedIsStillHandledSoTheDeviceComesBack) {
+    Start();
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    sleep.Raise(true);
+    bus->Unplug(pad);
+    ASSERT_TRUE(WaitFor([&] { return !Pad()->Channel().IsOpen(); }));
+    bus->Plug(pad);
+    EXPECT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    sleep.Raise(false);
+}
+
+TEST_F(MainWndTest, AnOutOfRangeSlotIsIgnored) {
+    Start();
+    EXPECT_EQ(window->HandleMessage(app_msg::kDeviceArrived, 99, 0), 0);
+    EXPECT_EQ(window->HandleMessage(app_msg::kDeviceRemoved, -1, 0), 0);
+    EXPECT_TRUE(NoticeShown());
+}
+
+// --- tray, title buttons and shutdown -------------------------------------------------------
+
+TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTrayExitHandsTheLightingBack) {
+    auto keyboard = Plug(sim::DeviceKind::Keyboard);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    ASSERT_TRUE(window->HasTray());
+
+    window->FindControl<ui::Button>("closebtn")->UserClick();
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_FALSE(window->IsDestroyed());
+    EXPECT_FALSE(host->GetDispatcher().IsQuitRequested());
+
+    host->Host().RaiseTrayEvent(ui::TrayEvent::LeftUp);
+    EXPECT_TRUE(window->IsVisible());
+    host->Host().RaiseTrayEvent(ui::TrayEvent::LeftUp);
+    EXPECT_FALSE(window->IsVisible());
+
+    keyboard->firmware().ClearLog();
+    host->Host().ScriptMenuChoice("exit");
+    host->Host().RaiseTrayEvent(ui::TrayEvent::RightUp);
+    host->AdvanceBy(CMainWnd::kTrayMenuDelayMs);
+    EXPECT_TRUE(window->IsDestroyed());
+    EXPECT_TRUE(host->GetDispatcher().IsQuitRequested());
+    EXPECT_FALSE(host->Host().HasTrayIcon());
+
+    const auto log = keyboard->firmware().RequestLog();
+    const std::vector<uint8_t> sequence = {0x13, 0x06, 0x01, 0x06, 0x02};
+    std::vector<uint8_t> seen = Commands(log);
+    EXPECT_TRUE(std::search(seen.begin(), seen.end(), sequence.begin(), sequence.end()) !=
+                seen.end());
+    EXPECT_TRUE(HasRequest(log, 0x06, 25));
+    EXPECT_TRUE(HasRequest(log, 0x06, 0));
+    // Nothing is streamed after the hand-back.
+    EXPECT_FALSE(Keyboard()->IsLightingActive());
+}
+
+TEST_F(MainWndTest, WithoutATrayTheCloseButtonEndsTheProgram) {
+    host->Host().SetTrayAvailable(false);
+    Start();
+    EXPECT_FALSE(window->HasTray());
+    window->FindControl<ui::Button>("closebtn")->UserClick();
+    EXPECT_TRUE(window->IsDestroyed());
+    EXPECT_TRUE(host->GetDispatcher().IsQuitRequested());
+}
+
+TEST_F(MainWndTest, InstanceMessageRestoresAndRaisesTheHiddenWindow) {
+    Start();
+    window->Hide();
+    host->Host().ClearCalls();
+    window->HandleMessage(app_msg::kInstance, 0, 1);
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_EQ(host->Host().CountCalls("activate"), 1u);
+}
+
+TEST_F(MainWndTest, FitTimerSizesTheWindowAHundredMillisecondsAfterStart) {
+    Start();
+    window->SetSize(ui::Size{800, 572});
+    host->AdvanceBy(CMainWnd::kFitDelayMs);
+    EXPECT_EQ(window->GetSize().width, CMainWnd::kWidth);
+    EXPECT_EQ(window->GetSize().height, CMainWnd::kHeight);
+}
+
+// --- lighting state, preview and power ------------------------------------------------------
+
+TEST_F(MainWndTest, LightSwitchTellsPeersAndPagesAndPeerRequestsOnlyThePages) {
+    Start();
+    ui::Control* button = window->FindControl("control_light_status");
+    window->FindControl<ui::Button>("control_light_status")->UserClick();
+    EXPECT_EQ(window->LightControl(), 0);
+    EXPECT_EQ(peers.Broadcasts().back(), std::make_pair(1, 0));
+    EXPECT_EQ(button->GetText(), CMainWnd::kLightOffText);
+    EXPECT_FALSE(Keyboard()->IsLightingActive());
+    EXPECT_TRUE(Headset()->IsLightingActive());  // headsets keep their own lighting
+
+    const size_t broadcasts = peers.Broadcasts().size();
+    peers.RaiseRequest(1, 1);
+    EXPECT_EQ(window->LightControl(), 1);
+    EXPECT_EQ(button->GetText(), CMainWnd::kLightOnText);
+    EXPECT_TRUE(Pad()->IsLightingActive());
+    peers.RaiseRequest(2, 0);  // not a lighting request
+    EXPECT_EQ(window->LightControl(), 1);
+    EXPECT_EQ(peers.Broadcasts().size(), broadcasts);
+}
+
+TEST_F(MainWndTest, SuspendStopsLightingAndIgnoresTimersUntilResume) {
+    Start();
+    window->SetSize(ui::Size{800, 572});
+    peers.RaiseRequest(1, 0);
+    sleep.Raise(true);
+    EXPECT_EQ(AwakeFlag.load(), 0);
+    EXPECT_FALSE(Keyboard()->IsLightingActive());
+    host->AdvanceBy(CMainWnd::kFitDelayMs);  // the fit timer falls due while asleep
+    EXPECT_NE(window->GetSize().width, CMainWnd::kWidth);
+    sleep.Raise(false);
+    EXPECT_EQ(AwakeFlag.load(), 1);
+    EXPECT_FALSE(Keyboard()->IsLightingActive());  // the peer still drives it
+    peers.RaiseRequest(1, 1);
+    EXPECT_TRUE(Keyboard()->IsLightingActive());
+}
+
+TEST_F(MainWndTest, ActivationAndHoverSwitchThePreview) {
+    Start();
+    window->HandleMessage(app_msg::kActivate, 1, 0);
+    EXPECT_TRUE(Pad()->IsPreviewActive());
+    window->HandleMessage(app_msg::kMouseLeave, 0, 0);  // ignored while active
+    EXPECT_TRUE(window->PreviewOn());
+    window->HandleMessage(app_msg::kActivate, 0, 0);
+    EXPECT_FALSE(Pad()->IsPreviewActive());
+    window->HandleMessage(app_msg::kMouseHover, 0, 0);
+    EXPECT_TRUE(Keyboard()->IsPreviewActive());
+}
+
+// --- language -------------------------------------------------------------------------------
+
+TEST_F(MainWndTest, ApplyingTheCurrentLanguageDoesNothing) {
+    Start();
+    const int current = window->LanguageIndex();
+    std::filesystem::remove(root / "config" / "settings.ini");
+    window->SetFont(0, ui::FontSpec{0, "Marker", 9}, true);
+    window->ApplyLanguage(current);
+    EXPECT_EQ(window->Fonts().at(0).face, "Marker");
+    EXPECT_FALSE(std::filesystem::exists(root / "config" / "settings.ini"));
+}
+
+TEST_F(MainWndTest, LanguageChoiceIsStoredAndReadBackWithItsFontRules) {
+    Start();
+    window->ApplyLanguage(15);
+    EXPECT_EQ(window->Fonts().at(0).face, "Noto Sans Thai");
+    EXPECT_EQ(window->Fonts().at(50).bold, true);
+    EXPECT_EQ(window->ReadLanguage(), 15);
+    EXPECT_EQ(app::AppSettings((root / "config" / "settings.ini").string()).Get("LANGUAGE"),
+              "1054");
+    window->ApplyLanguage(3);  // leaving Thai goes back to the Latin face
+    EXPECT_EQ(window->Fonts().at(0).face, "Metropolis");
+    window->SetFont(0, ui::FontSpec{0, "Marker", 9}, true);
+    window->ApplyLanguage(4);  // between two Latin languages the fonts stay
+    EXPECT_EQ(window->Fonts().at(0).face, "Marker");
+}
+
+TEST_F(MainWndTest, UnknownStoredLanguageFallsBackToTheFirst) {
+    app::AppSettings((root / "config" / "settings.ini").string()).Set("LANGUAGE", "4242");
+    Start();
+    EXPECT_EQ(window->ReadLanguage(), 0);
+    window->ApplyLanguage(999);  // no such entry: nothing is loaded or stored
+    EXPECT_EQ(app::AppSettings((root / "config" / "settings.ini").string()).Get("LANGUAGE"),
+              "1033");
+}
