@@ -43,7 +43,13 @@ if ! xwininfo -name "$title" 2>/dev/null | grep -q "IsViewable"; then
     exit 1
 fi
 if [ -n "$kind" ]; then
-    "$bin/veldmarkctl" sim select "$kind" || true
+    # The device may still be arriving: try for a few seconds.
+    for _ in $(seq 1 30); do
+        if "$bin/veldmarkctl" sim select "$kind" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
 fi
 sleep 1.5  # let the devices connect and the page settle
 import -window "$(xwininfo -name "$title" | awk '/Window id:/ {print $4}')" "$out"
