@@ -113,6 +113,7 @@ void CDeviceOptionUI::SetName(const std::string& text) {
 
 void CDeviceOptionUI::SetDevice(CVeldmarkUSBDevice* page) {
     m_page = page;
+    m_pageHandle = page != nullptr ? page->Handle() : ui::ControlHandle();
     if (page != nullptr) {
         page->SetOptionControl(this);
     }
@@ -181,12 +182,12 @@ void CDeviceOptionUI::StartConnect() {
 }
 
 bool CDeviceOptionUI::ChannelOpen() const {
-    return m_page != nullptr && m_page->Channel().IsOpen();
+    return m_page != nullptr && m_pageHandle.IsAlive() && m_page->Channel().IsOpen();
 }
 
 void CDeviceOptionUI::OnTimer(int id) {
     KillTimer(id);
-    if (m_page == nullptr) {
+    if (m_page == nullptr || !m_pageHandle.IsAlive()) {
         return;
     }
     switch (id) {

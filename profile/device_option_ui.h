@@ -82,6 +82,7 @@ class CDeviceOptionUI : public ui::HorizontalLayout {
     void OnPollTimer();
 
     CVeldmarkUSBDevice* m_page = nullptr;
+    ui::ControlHandle m_pageHandle;  // a page that has gone is not driven
     ui::Control* m_previewControl = nullptr;
     int m_kind = 0;
     int m_secondValue = 0;

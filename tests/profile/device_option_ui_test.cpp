@@ -144,4 +144,12 @@ TEST_F(DeviceOptionTest, OneShotTimersReachTheirPageOperations) {
     EXPECT_EQ(page->connects, 0);
 }
 
+TEST_F(DeviceOptionTest, TimersOfAnEntryWhosePageHasGoneDoNothing) {
+    entry->StartConnect();
+    window->GetRoot()->AsContainer()->Remove(page);
+    page = nullptr;
+    host->AdvanceBy(600);
+    EXPECT_FALSE(entry->HasTimer(device_timer::kPushFrame));
+}
+
 }  // namespace
