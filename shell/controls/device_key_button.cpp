@@ -1,5 +1,7 @@
 #include "shell/controls/device_key_button.h"
 
+#include <algorithm>
+
 #include "platform/ui/label.h"
 
 namespace {
@@ -9,6 +11,8 @@ constexpr int kSelectFrameWidth = 2;
 // Inset of the LED colour inside the key, so the key's edge stays visible.
 constexpr int kLedInset = 3;
 constexpr int kGlowHeight = 4;
+// Buttons this small are LED dots rather than keys.
+constexpr int kSmallLed = 24;
 
 }  // namespace
 
@@ -50,21 +54,35 @@ ui::Color CDeviceKeyButtonUI::LedArgb() const {
     return ui::Color::FromArgb(m_ledAlpha, red, green, blue);
 }
 
+void CDeviceKeyButtonUI::PaintLed(ui::Painter& painter, const ui::Rect& r) const {
+    const ui::Rect inner{r.left + kLedInset, r.top + kLedInset, r.right - kLedInset,
+                         r.bottom - kLedInset};
+    if (inner.IsEmpty()) {
+        return;
+    }
+    if (std::min(r.Width(), r.Height()) <= kSmallLed) {
+        // A lone LED on a device picture: the whole dot glows, kept round
+        // even when the host stretched the button.
+        const int side = std::min(inner.Width(), inner.Height());
+        const int left = inner.left + (inner.Width() - side) / 2;
+        const int top = inner.top + (inner.Height() - side) / 2;
+        painter.FillEllipse(ui::Rect{left, top, left + side, top + side}, LedArgb());
+        return;
+    }
+    // A key shows its LED as a frame and an under-glow strip, leaving the
+    // label (drawn by the host beneath) readable in every colour.
+    painter.DrawRect(inner, LedArgb(), 1);
+    painter.FillRect(ui::Rect{inner.left, inner.bottom - kGlowHeight, inner.right, inner.bottom},
+                     LedArgb());
+}
+
 void CDeviceKeyButtonUI::Paint(ui::Painter& painter) {
     const ui::Rect r = GetHostRect();
     if (r.IsEmpty()) {
         return;
     }
     if (m_ledLit && m_ledAlpha > 0) {
-        // The LED shows as a frame and an under-glow strip, leaving the key's
-        // label (drawn by the host beneath) readable in every colour.
-        const ui::Rect glow{r.left + kLedInset, r.top + kLedInset, r.right - kLedInset,
-                            r.bottom - kLedInset};
-        if (!glow.IsEmpty()) {
-            painter.DrawRect(glow, LedArgb(), 1);
-            painter.FillRect(
-                ui::Rect{glow.left, glow.bottom - kGlowHeight, glow.right, glow.bottom}, LedArgb());
-        }
+        PaintLed(painter, r);
     }
     if (m_light && !m_lightImage.empty()) {
         painter.DrawImage(m_lightImage, r, std::nullopt,

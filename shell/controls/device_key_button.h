@@ -54,6 +54,8 @@ class CDeviceKeyButtonUI : public ui::Button, public LedControlView {
     const ui::AttributeTable& Attributes() const override;
 
   private:
+    void PaintLed(ui::Painter& painter, const ui::Rect& r) const;
+
     bool m_light = false;
     int m_keySet = 0;
     bool m_selected = false;

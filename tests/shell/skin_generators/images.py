@@ -42,11 +42,14 @@ svg('common/device/mouse_body.svg', 300, 420,
     '<path d="M42 165 C 100 175 200 175 258 165" fill="none" stroke="#0E1014" stroke-width="3"/>'
     '<path d="M70 300 C 110 395 190 395 230 300" fill="none" stroke="#0099FF" stroke-opacity="0.5" stroke-width="4"/>')
 svg('common/device/headset_body.svg', 300, 420,
-    '<path d="M60 250 C 60 90 240 90 240 250" fill="none" stroke="#2E3440" stroke-width="22" stroke-linecap="round"/>'
-    '<path d="M60 250 C 60 90 240 90 240 250" fill="none" stroke="#3D4655" stroke-width="4"/>'
-    '<circle cx="150" cy="250" r="112" fill="#1A1E25" stroke="#3D4655" stroke-width="3"/>'
-    '<circle cx="150" cy="250" r="70" fill="#22272F" stroke="#0099FF" stroke-opacity="0.45" stroke-width="3"/>'
-    '<path d="M118 250 h64 M150 218 v64" stroke="#3D4655" stroke-width="4" stroke-linecap="round"/>')
+    '<path d="M45 280 C 45 40 255 40 255 280" fill="none" stroke="#2E3440" stroke-width="22" stroke-linecap="round"/>'
+    '<path d="M45 280 C 45 40 255 40 255 280" fill="none" stroke="#3D4655" stroke-width="4"/>'
+    '<rect x="120" y="92" width="60" height="16" rx="8" fill="#22272F" stroke="#3D4655" stroke-width="2"/>'
+    '<circle cx="150" cy="280" r="108" fill="#1A1E25" stroke="#3D4655" stroke-width="3"/>'
+    '<circle cx="150" cy="280" r="66" fill="#22272F" stroke="#0099FF" stroke-opacity="0.45" stroke-width="3"/>'
+    '<path d="M122 280 h56 M150 252 v56" stroke="#3D4655" stroke-width="4" stroke-linecap="round"/>'
+    '<path d="M60 330 C 30 380 60 410 110 405" fill="none" stroke="#3D4655" stroke-width="6" stroke-linecap="round"/>'
+    '<circle cx="112" cy="405" r="8" fill="#2E3440"/>')
 
 svg('common/macro/record_dot.svg', 24, 24, '<circle cx="12" cy="12" r="7" fill="#E0304A"/>')
 svg('common/button/close_normal.svg', 32, 32, '<path d="M10 10 L22 22 M22 10 L10 22" stroke="#AEB6C2" stroke-width="2"/>')

@@ -208,7 +208,7 @@ w('XML/DeviceXml/mousedevice.xml', f'''
 {mleds}
 {mleds2}
                 </SelectPanel>
-                <List name="device_setkeyinfo_list" width="300" itemheight="30"/>
+                <List name="device_setkeyinfo_list" width="220" itemheight="30"/>
                 <TabLayout name="device_function_switch">
                     <TabLayout name="device_key_function_switch">
                         <LightSetControlUI name="LightControlItem"/>
@@ -262,7 +262,7 @@ import math
 hleds = []
 for i in range(13):
     a = 2 * math.pi * i / 13 - math.pi / 2
-    cx, cy = 150 + int(95 * math.cos(a)), 250 + int(95 * math.sin(a))
+    cx, cy = 150 + int(88 * math.cos(a)), 280 + int(88 * math.sin(a))
     hleds.append('                <DeviceKeyButton %s/>' % attrs(
         name='hs_light_%d' % i, userdata='light_%d' % i, float='true',
         pos='%d,%d,%d,%d' % (cx - 9, cy - 9, cx + 9, cy + 9),

@@ -1,0 +1,145 @@
+// The device pages rendered by the Qt host: key buttons land where the layout
+// puts them and show their LED colours. With VELDMARK_SCREENSHOT_DIR set,
+// each page is also saved as a PNG for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QTest>
+#include <QWidget>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/ui/button.h"
+#include "platform/ui/window.h"
+#include "shell/controls/device_key_button.h"
+#include "shell/qt/control_view.h"
+#include "shell/qt/qt_host.h"
+#include "shell/qt/window_view.h"
+#include "tests/shell/skin_test_support.h"
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "shell_page_render_test";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Red | blue << 8 | green << 16, as the device pages hand colours to their LEDs.
+uint32_t LedColor(int index) {
+    static const uint32_t wheel[] = {0x0000FF, 0x00FF80, 0x00FF00, 0xFFFF00,
+                                     0xFF8000, 0x00FFFF, 0xFF00FF};
+    return wheel[(index / 3) % 7];
+}
+
+class PageRenderTest : public ::testing::Test {
+  protected:
+    PageRenderTest() : host(skintest::SkinFolder()) {
+        skintest::RegisterStandIns(host.Factory());
+        RegisterShellControls(host.Factory());
+        host.ApplyStyleSheet();
+        host.Language().LoadFile(skintest::SkinFolder() / "lan_en.xml");
+    }
+
+    ui::Window& Show(const std::string& file, const std::string& name) {
+        window = std::make_unique<ui::Window>(host.Context(), name);
+        std::string error;
+        EXPECT_TRUE(window->LoadLayout(file, skintest::TagBuilder(), &error)) << error;
+        window->SetSize({1350, 810});
+        window->Show();
+        QTest::qWait(300);
+        return *window;
+    }
+
+    QWidget* WidgetOf(const std::string& control) {
+        ui::Control* c = window->FindControl(control);
+        qthost::ControlView* view = c ? host.ViewOf(*window)->ViewOf(c) : nullptr;
+        return view ? view->Widget() : nullptr;
+    }
+
+    void LightKeys() {
+        for (ui::Control* c : window->FindControlsByClass("DeviceKeyButton")) {
+            auto* key = static_cast<CDeviceKeyButtonUI*>(c);
+            const auto n = ui::SplitIndexedName(key->GetUserData());
+            if (n) {
+                key->ShowLed(LedColor(n->number), 255, true);
+            }
+        }
+        QTest::qWait(100);
+    }
+
+    QImage Grab(const std::string& shot) {
+        const QPixmap pixels = host.ViewOf(*window)->grab();
+        if (const char* dir = std::getenv("VELDMARK_SCREENSHOT_DIR")) {
+            pixels.save(QString::fromStdString(std::string(dir) + "/" + shot + ".png"));
+        }
+        return pixels.toImage();
+    }
+
+    // The colour at the middle of the under-glow strip of a key, in window pixels.
+    QColor GlowOf(const QImage& image, const std::string& key) {
+        QWidget* w = WidgetOf(key);
+        const QPoint at = w->mapTo(host.ViewOf(*window), QPoint(w->width() / 2, w->height() - 5));
+        return image.pixelColor(at);
+    }
+
+    qthost::QtHost host;
+    std::unique_ptr<ui::Window> window;
+};
+
+TEST_F(PageRenderTest, KeyboardKeysAreLaidWhereTheLayoutPutsThemAndGlowInTheirColour) {
+    Show("XML/DeviceXml/keyboarddevice.xml", "keyboard");
+    LightKeys();
+    const QImage image = Grab("keyboard_page");
+    ASSERT_FALSE(image.isNull());
+    for (const char* name : {"key_0", "key_64", "key_108", "key_124"}) {
+        QWidget* w = WidgetOf(name);
+        ASSERT_NE(w, nullptr) << name;
+        const ui::Rect pos = window->FindControl(name)->GetFloatPos();
+        EXPECT_EQ(w->geometry(), QRect(pos.left, pos.top, pos.Width(), pos.Height())) << name;
+        EXPECT_TRUE(w->isVisible()) << name;
+    }
+    // Keys show their LED's colour; the page's colour word is red | blue << 8 | green << 16.
+    for (int led : {0, 22, 64, 108}) {
+        const uint32_t c = LedColor(led);
+        const QColor glow = GlowOf(image, "key_" + std::to_string(led));
+        EXPECT_NEAR(glow.red(), static_cast<int>(c & 0xFF), 40) << led;
+        EXPECT_NEAR(glow.blue(), static_cast<int>((c >> 8) & 0xFF), 40) << led;
+        EXPECT_NEAR(glow.green(), static_cast<int>((c >> 16) & 0xFF), 40) << led;
+    }
+    EXPECT_FALSE(WidgetOf("key_62")->isVisible());  // a table position this keyboard lacks
+}
+
+TEST_F(PageRenderTest, MouseAndHeadsetPagesShowTheirDevices) {
+    Show("XML/DeviceXml/mousedevice.xml", "mouse");
+    LightKeys();
+    QImage mouse = Grab("mouse_page");
+    ASSERT_FALSE(mouse.isNull());
+    ASSERT_NE(WidgetOf("key_0"), nullptr);
+    EXPECT_TRUE(WidgetOf("key_0")->isVisible());
+    EXPECT_TRUE(WidgetOf("logo")->isVisible());
+
+    Show("XML/DeviceXml/hs6533device.xml", "headset");
+    LightKeys();
+    QImage headset = Grab("headset_page");
+    ASSERT_FALSE(headset.isNull());
+    ASSERT_NE(WidgetOf("hs_light_0"), nullptr);
+    EXPECT_TRUE(WidgetOf("6533_eq_hz_slider_0") != nullptr);
+}
+
+}  // namespace
