@@ -1,6 +1,7 @@
 #include "shell/qt/window_view.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QRegion>
@@ -195,7 +196,9 @@ ControlView* WindowView::ParentView(const ui::Control& control) const {
 
 void WindowView::ApplyShape() {
     const ui::Size round = m_window.GetRoundCorner();
-    if (m_gone || !(windowFlags() & Qt::FramelessWindowHint) || round.width <= 0 ||
+    // The offscreen platform (tests, screenshots) cannot shape windows.
+    static const bool kCanShape = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (m_gone || !kCanShape || !(windowFlags() & Qt::FramelessWindowHint) || round.width <= 0 ||
         round.height <= 0) {
         clearMask();
         return;
