@@ -217,10 +217,12 @@ ui::Rect CSkinFrame::PlaceUnder(const ui::Rect& anchor, ui::Point parentOrigin) 
 }
 
 bool CSkinFrame::Open(const ui::Control& anchor, ui::Point parentOrigin, std::string* error) {
-    if (!LoadLayout(kSkinLayout, {}, error)) {
-        return false;
+    if (GetRoot() == nullptr) {
+        if (!LoadLayout(kSkinLayout, {}, error)) {
+            return false;
+        }
+        AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     }
-    AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     SetTopmost(true);
     Context().host.MoveWindow(*this, PlaceUnder(anchor.GetHostRect(), parentOrigin));
     Show();

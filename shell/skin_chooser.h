@@ -91,7 +91,7 @@ class CSkinFrame : public ui::Window {
 
     CSkinFrame(ui::UiContext& context, std::string iniPath);
 
-    // Loads "skin.xml", places the pop-up under `anchor` and shows it.
+    // Loads "skin.xml" (the first time), places the pop-up under `anchor` and shows it.
     // `parentOrigin`: the screen position of the parent window's client area,
     // which the anchor's rectangle is relative to.
     // False (nothing shown) when the layout fails to load.
