@@ -74,6 +74,15 @@ bool PlainView::Fits() const {
     return c == nullptr || HasScrollBars(*c) == (m_scroll != nullptr);
 }
 
+QSize PlainView::minimumSizeHint() const {
+    const auto* label = dynamic_cast<const ui::Label*>(Model());
+    if (label == nullptr) {
+        return QSize(0, 0);
+    }
+    const ui::Padding& p = label->GetTextPadding();
+    return QSize(0, fontMetrics().height() + p.top + p.bottom);
+}
+
 bool PlainView::IsListItem() const {
     return dynamic_cast<ui::ListElement*>(Model()) != nullptr;
 }

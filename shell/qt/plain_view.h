@@ -31,6 +31,9 @@ class PlainView : public QWidget, public ControlView {
     QWidget* ChildHost() override;
     void LayoutChildren() override;
     bool Fits() const override;
+    // Text-showing controls need at least one line of their font (scrolling content sizes
+    // itself from this when the model gives no height).
+    QSize minimumSizeHint() const override;
     // The scroll area of a scrolling container, or null.
     QScrollArea* ScrollArea() const { return m_scroll; }
 
