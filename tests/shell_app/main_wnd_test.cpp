@@ -271,6 +271,15 @@ TEST_F(MainWndTest, LanguageChoiceIsStoredAndReadBackWithItsFontRules) {
     EXPECT_EQ(window->Fonts().at(0).face, "Marker");
 }
 
+TEST_F(MainWndTest, LanguageFileNamesMayNotLeaveTheSkin) {
+    Start();
+    std::ofstream(root / "data" / "outside.xml")
+        << "<Language name=\"x\"><Text key=\"k\">v</Text></Language>";
+    EXPECT_FALSE(window->LoadLanguageFile("../outside.xml"));
+    EXPECT_FALSE(window->LoadLanguageFile(".."));
+    EXPECT_FALSE(window->LoadLanguageFile("missing.xml"));
+}
+
 TEST_F(MainWndTest, UnknownStoredLanguageFallsBackToTheFirst) {
     app::AppSettings((root / "config" / "settings.ini").string()).Set("LANGUAGE", "4242");
     Start();
