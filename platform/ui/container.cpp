@@ -88,11 +88,11 @@ int Container::GetItemIndex(const Control* child) const {
     return -1;
 }
 
-Control* Container::Add(std::unique_ptr<Control> child) {
+Control* Container::Add(std::unique_ptr<Control>&& child) {
     return AddAt(std::move(child), m_children.size());
 }
 
-Control* Container::AddAt(std::unique_ptr<Control> child, size_t index) {
+Control* Container::AddAt(std::unique_ptr<Control>&& child, size_t index) {
     if (child == nullptr || child->GetParent() != nullptr || !Accepts(*child) ||
         IsDescendantOf(*child)) {
         return nullptr;

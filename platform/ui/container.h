@@ -29,12 +29,19 @@ class Container : public Control {
     int GetItemIndex(const Control* child) const;
     // Appends / inserts a child (index past the end appends). Returns the
     // child, or null when this container refuses that kind of child (a list
-    // takes only list elements) or `child` is null.
-    Control* Add(std::unique_ptr<Control> child);
-    Control* AddAt(std::unique_ptr<Control> child, size_t index);
+    // takes only list elements, a control that already has a parent, or
+    // one of this container's ancestors) or `child` is null. A refused child
+    // stays with the caller: the pointer passed in still owns it.
+    Control* Add(std::unique_ptr<Control>&& child);
+    Control* AddAt(std::unique_ptr<Control>&& child, size_t index);
     template <typename T>
-    T* Add(std::unique_ptr<T> child) {
-        return static_cast<T*>(Add(std::unique_ptr<Control>(std::move(child))));
+    T* Add(std::unique_ptr<T>&& child) {
+        std::unique_ptr<Control> base(child.release());
+        Control* added = Add(std::move(base));
+        if (added == nullptr) {
+            child.reset(static_cast<T*>(base.release()));
+        }
+        return static_cast<T*>(added);
     }
     // Detaches a direct child and hands it back (null when not a child).
     std::unique_ptr<Control> Take(Control* child);

@@ -200,12 +200,23 @@ TEST_F(ControlsTest, ReplacingTheTreeEndsTheOldTreesTimersAndSendsWindowinit) {
     EXPECT_EQ(seen, (std::vector<std::string>{"windowinit "}));
 }
 
-TEST_F(ControlsTest, AContainerRefusesItsOwnAncestorAndAnAttachedChild) {
-    Load("<VerticalLayout name='root'><HorizontalLayout name='row'/></VerticalLayout>");
+TEST_F(ControlsTest, ARefusedChildStaysWithTheCaller) {
+    Load(
+        "<VerticalLayout name='root'><HorizontalLayout name='row'/><List name='list'/>"
+        "</VerticalLayout>");
     auto* row = window.FindControl<Container>("row");
     auto detached = window.DetachRoot();
-    // Adding an ancestor would make a cycle; adding a control that has a parent would steal it.
+    // Adding an ancestor would make a cycle: refused, and the tree is not lost.
     EXPECT_EQ(row->Add(std::move(detached)), nullptr);
+    ASSERT_NE(detached, nullptr);
+    EXPECT_EQ(row->GetParent(), detached.get());
+    auto button = std::make_unique<Button>();
+    EXPECT_EQ(detached->AsContainer()->FindSubControl<List>("list")->Add(std::move(button)),
+              nullptr);  // a list takes only list elements
+    ASSERT_NE(button, nullptr);
+    Button* added = row->Add(std::move(button));
+    EXPECT_NE(added, nullptr);
+    EXPECT_EQ(added, row->GetItemAt(0));
     EXPECT_EQ(row->Add(std::unique_ptr<Control>()), nullptr);
 }
 
