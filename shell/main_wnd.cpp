@@ -81,6 +81,11 @@ CMainWnd::~CMainWnd() {
     // Without "exit" (a test, or the loop ended otherwise) the workers still stop
     // before the pages they talk to go.
     StopWorkers();
+    // The discovery thread calls this object: it must have ended before the
+    // object goes, however long its last pass takes.
+    while (m_discovery && !m_discovery->WaitStopped(std::chrono::milliseconds(1))) {
+        Context().dispatcher.ServeSends();
+    }
     m_services.peers.SetLightRequestHandler({});
     m_services.sleep.SetHandler({});
     if (m_hasTray) {

@@ -305,7 +305,8 @@ CVeldmarkUSBDevice* CMainWnd::PageOfIdentity(const device::InterfaceRecord& slot
 }
 
 void CMainWnd::OnDeviceArrived(size_t index) {
-    if (!m_slots || index >= m_slots->Size()) {
+    // An arrival during shutdown must not bring the closing window back.
+    if (!m_slots || index >= m_slots->Size() || m_destroyed) {
         return;
     }
     const device::InterfaceRecord slot = *m_slots->Get(index);
