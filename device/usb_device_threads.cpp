@@ -15,15 +15,8 @@ namespace {
 constexpr auto kPassWait = std::chrono::milliseconds(1);
 
 device::LayerEntry ToLayer(const LightListEntry& e) {
-    return {static_cast<uint8_t>(e.mode),
-            e.brightness,
-            e.speed,
-            e.direction,
-            e.multiColor,
-            e.red,
-            e.green,
-            e.blue,
-            e.present};
+    return {e.mode, e.brightness, e.speed, e.direction, e.multiColor,
+            e.red,  e.green,      e.blue,  e.present};
 }
 
 device::EffectStep ToStep(const LightEffectStep& s) {

@@ -13,6 +13,7 @@ namespace {
 class PlainPage : public CVeldmarkUSBDevice {
   public:
     explicit PlainPage(platform::hid::HidBackend& backend) : CVeldmarkUSBDevice(backend) {}
+    using CVeldmarkUSBDevice::ReplaceCustomColors;
 };
 
 class UsbDeviceTest : public PageTest {
@@ -87,6 +88,25 @@ TEST_F(UsbDeviceTest, LedColorOutsideTheFrameReadsDarkAndIgnoresWrites) {
     EXPECT_EQ(page->GetLedColor(sim::kMousepadLeds), device::LedColor{});
     page->SetLedColor(14, {1, 2, 3, 4});
     EXPECT_EQ(page->GetLedColor(14), (device::LedColor{1, 2, 3, 4}));
+}
+
+// A stored mode is a whole number: one that only matches a layer mode in its
+// low byte (257 = 0x101) must not lay a colour over the LED.
+TEST_F(UsbDeviceTest, CustomColourModesAreNotCutToOneByte) {
+    LightListEntry wide;
+    wide.mode = 257;
+    wide.red = 200;
+    wide.brightness = 4;
+    wide.present = 1;
+    LightListEntry fixed = wide;
+    fixed.mode = 1;
+    page->ReplaceCustomColors({wide, fixed});
+    for (device::LedColor& led : page->Engine().Frame()) {
+        led = {1, 2, 3, 4};
+    }
+    page->Engine().ApplyLayers();
+    EXPECT_EQ(page->Engine().Frame()[0], (device::LedColor{1, 2, 3, 4}));
+    EXPECT_NE(page->Engine().Frame()[1], (device::LedColor{1, 2, 3, 4}));
 }
 
 TEST_F(UsbDeviceTest, InactiveLightingUpdatesNeitherPageNorDevice) {
