@@ -144,6 +144,9 @@ bool ParseKinds(const std::string& text, std::vector<DeviceKind>& kinds, std::st
         list = list.substr(4);
     }
     kinds.clear();
+    if (list == "none") {
+        return true;  // an empty bus: devices are plugged in later
+    }
     std::istringstream in(list);
     std::string name;
     while (std::getline(in, name, ',')) {

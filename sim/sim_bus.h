@@ -68,8 +68,8 @@ class SimBus : public platform::hid::HidBackend {
 };
 
 // Parses a kinds list as in VELDMARK_HID: "keyboard,mouse,mousepad,headset",
-// optionally prefixed by "sim:" or just "sim"; empty means all four. False (and
-// the offending name in `bad`) for an unknown name.
+// optionally prefixed by "sim:" or just "sim"; empty means all four and "none"
+// an empty bus. False (and the offending name in `bad`) for an unknown name.
 bool ParseKinds(const std::string& text, std::vector<DeviceKind>& kinds,
                 std::string* bad = nullptr);
 

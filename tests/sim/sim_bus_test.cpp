@@ -117,6 +117,7 @@ TEST(SimBusEnumeration, KindListsChooseTheDevices) {
     EXPECT_EQ(bad, "trackball");
     EXPECT_EQ(MakeBus("trackball"), nullptr);
     EXPECT_EQ(MakeBus("headset")->Devices().size(), 1u);
+    EXPECT_TRUE(MakeBus("sim:none")->Devices().empty());
 }
 
 TEST(SimBusEnumeration, FailsOnRequestAndRecovers) {
