@@ -219,6 +219,8 @@ void CMainWnd::OnNotify(const ui::Notification& n) {
             m_displayChanged = false;
             FitWindow();
         }
+    } else if (RouteToProfileList(n)) {
+        return;
     } else if (n.Is(ui::notify::kClick)) {
         OnClick(n.SenderName());
     } else if (n.Is(ui::notify::kSelectChanged) && n.SenderName() == "device_select") {
@@ -485,7 +487,8 @@ void CMainWnd::OnPower(intptr_t event) {
 
 void CMainWnd::SetLightButtonText() {
     if (ui::Control* button = FindControl("control_light_status")) {
-        button->SetText(m_lightControl == 1 ? kLightOnText : kLightOffText);
+        // The texts are language keys, so each language shows its own words.
+        button->SetTextKey(m_lightControl == 1 ? kLightOnText : kLightOffText);
     }
 }
 

@@ -133,6 +133,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     void OnWindowInit();
     void OnWindowTimer(int id);
     void OnClick(const std::string& name);
+    // Clicks and choices inside a page's profile list go to that list. True when handled.
+    bool RouteToProfileList(const ui::Notification& n);
     void OnTray(intptr_t mouseMessage);
     void ShowTrayMenu();
     void OnMenuCommand(const std::string& item);

@@ -7,6 +7,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "profile/device_option_ui.h"
+#include "profile/device_profile_ui.h"
 #include "shell/main_wnd.h"
 
 namespace {
@@ -118,6 +119,13 @@ void CMainWnd::BuildPage(size_t slotIndex, uint16_t role) {
     page->SetTypeCode(option.typeCode);
     page->SetLightStoreName(std::string(pageRow.lightStoreName));
     page->InitPage();
+    // Found by name: a kind whose page object comes later binds no editors yet.
+    if (auto* profiles = page->FindSubControl<CDeviceProfileUI>("DeviceProfileItem")) {
+        profiles->SetPaths(page->ProfileFolder(), page->DefaultDocumentPath());
+        profiles->SetDeviceKind(slot->kind);
+        profiles->InitProfiles();
+        profiles->SetDevice(page);
+    }
 
     m_pageSwitch->Add(std::move(pageControl));
     pages->push_back(page);
@@ -134,6 +142,20 @@ void CMainWnd::BuildPage(size_t slotIndex, uint16_t role) {
     }
     entry->SetVisible(false);
     entry->SetDevice(page);
+}
+
+// A click or a drop-down choice inside a profile list belongs to that list,
+// which updates its file and has its page reload and commit the profile.
+bool CMainWnd::RouteToProfileList(const ui::Notification& n) {
+    if (!n.Is(ui::notify::kClick) && !n.Is(ui::notify::kItemSelect)) {
+        return false;
+    }
+    for (ui::Control* c = n.sender; c != nullptr; c = c->GetParent()) {
+        if (auto* profiles = dynamic_cast<CDeviceProfileUI*>(c)) {
+            return profiles->HandleTrigger(n);
+        }
+    }
+    return false;
 }
 
 // --- entries -------------------------------------------------------------------------------

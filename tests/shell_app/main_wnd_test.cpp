@@ -5,6 +5,8 @@
 
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
+#include "platform/ui/list.h"
+#include "profile/device_profile_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
 #include "tests/shell_app/main_wnd_fixture.h"
@@ -112,6 +114,36 @@ TEST_F(MainWndTest, ReplugAfterRemovalReopensTheChannel) {
     EXPECT_TRUE(EntryOf(Pad())->IsSelected());
 }
 
+TEST_F(MainWndTest, EveryPageShowsItsProfilesAndProfileClicksReachTheList) {
+    Start();
+    for (CVeldmarkUSBDevice* page : {Keyboard(), Pad(), Headset()}) {
+        auto* combo = page->FindSubControl<ui::Combo>("device_profile_combo");
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->GetCount(), 1u);
+        EXPECT_EQ(combo->GetItem(0)->GetText(), "Profile 1");
+        EXPECT_EQ(combo->GetCurSel(), 0);
+    }
+    // A pad has lighting only; a headset adds its audio tabs.
+    EXPECT_FALSE(Pad()->FindSubControl("key_Op_tab")->IsVisible());
+    EXPECT_TRUE(Pad()->FindSubControl("deng_Op_tab")->IsVisible());
+    EXPECT_TRUE(Headset()->FindSubControl("6533_voice_Op_tab")->IsVisible());
+    EXPECT_FALSE(Keyboard()->FindSubControl("cursor_Op_tab")->IsVisible());
+
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    Pad()->FindSubControl<ui::Button>("device_add_btn")->UserClick();
+    auto* combo = Pad()->FindSubControl<ui::Combo>("device_profile_combo");
+    ASSERT_EQ(combo->GetCount(), 2u);
+    EXPECT_EQ(combo->GetItem(1)->GetText(), "Profile 2");
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    auto* profiles = Pad()->FindSubControl<CDeviceProfileUI>("DeviceProfileItem");
+    ASSERT_NE(profiles, nullptr);
+    EXPECT_EQ(profiles->List().GetEntries().size(), 2u);
+    EXPECT_EQ(profiles->GetSelectedId(), profiles->List().GetEntries()[1].uuid);
+    // Another page's list is untouched.
+    EXPECT_EQ(Keyboard()->FindSubControl<ui::Combo>("device_profile_combo")->GetCount(), 1u);
+}
+
 TEST_F(MainWndTest, RemovalWhileSuspendedIsStillHandledSoTheDeviceComesBack) {
     Start();
     auto pad = Plug(sim::DeviceKind::Mousepad);
@@ -202,14 +234,14 @@ TEST_F(MainWndTest, LightSwitchTellsPeersAndPagesAndPeerRequestsOnlyThePages) {
     window->FindControl<ui::Button>("control_light_status")->UserClick();
     EXPECT_EQ(window->LightControl(), 0);
     EXPECT_EQ(peers.Broadcasts().back(), std::make_pair(1, 0));
-    EXPECT_EQ(button->GetText(), CMainWnd::kLightOffText);
+    EXPECT_EQ(button->GetTextValue(), (ui::TextValue{CMainWnd::kLightOffText, true}));
     EXPECT_FALSE(Keyboard()->IsLightingActive());
     EXPECT_TRUE(Headset()->IsLightingActive());  // headsets keep their own lighting
 
     const size_t broadcasts = peers.Broadcasts().size();
     peers.RaiseRequest(1, 1);
     EXPECT_EQ(window->LightControl(), 1);
-    EXPECT_EQ(button->GetText(), CMainWnd::kLightOnText);
+    EXPECT_EQ(button->GetTextValue(), (ui::TextValue{CMainWnd::kLightOnText, true}));
     EXPECT_TRUE(Pad()->IsLightingActive());
     peers.RaiseRequest(2, 0);  // not a lighting request
     EXPECT_EQ(window->LightControl(), 1);
