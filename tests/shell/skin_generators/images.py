@@ -51,6 +51,17 @@ svg('common/device/headset_body.svg', 300, 420,
     '<path d="M60 330 C 30 380 60 410 110 405" fill="none" stroke="#3D4655" stroke-width="6" stroke-linecap="round"/>'
     '<circle cx="112" cy="405" r="8" fill="#2E3440"/>')
 
+svg('common/device/mousepad_body.svg', 640, 300,
+    '<defs><linearGradient id="p" x1="0" y1="0" x2="1" y2="1"><stop offset="0" stop-color="#232830"/>'
+    '<stop offset="1" stop-color="#12151A"/></linearGradient></defs>'
+    '<rect x="6" y="6" width="628" height="288" rx="22" fill="#0E1014" stroke="#3D4655" stroke-width="3"/>'
+    '<rect x="22" y="22" width="596" height="256" rx="12" fill="url(#p)"/>'
+    '<rect x="22" y="22" width="596" height="256" rx="12" fill="none" stroke="#2E3440" stroke-width="1.5" stroke-dasharray="6 5"/>'
+    '<circle cx="548" cy="86" r="40" fill="none" stroke="#0099FF" stroke-opacity="0.45" stroke-width="3"/>'
+    '<circle cx="548" cy="86" r="26" fill="none" stroke="#3D4655" stroke-width="2"/>'
+    '<path d="M544 72 L538 88 H550 L544 102" fill="none" stroke="#8FA3BF" stroke-width="3" stroke-linejoin="round"/>'
+    '<path d="M300 130 L320 170 L340 130" fill="none" stroke="#3D4655" stroke-width="6" stroke-linecap="round" stroke-linejoin="round"/>')
+
 svg('common/macro/record_dot.svg', 24, 24, '<circle cx="12" cy="12" r="7" fill="#E0304A"/>')
 svg('common/button/close_normal.svg', 32, 32, '<path d="M10 10 L22 22 M22 10 L10 22" stroke="#AEB6C2" stroke-width="2"/>')
 svg('common/button/close_hot.svg', 32, 32,
