@@ -1,5 +1,6 @@
 // veldmark: the application. Makes sure one copy runs, shows the main window
-// with the Qt host and runs the loop until the tray menu's "exit".
+// with the Qt host in the skin the user chose last and runs the loop until the
+// tray menu's "exit".
 //
 // Environment: VELDMARK_HID=sim[:kinds] runs on the simulated devices (then
 // `veldmarkctl sim plug|unplug <kind>` plugs them at run time);
@@ -28,6 +29,7 @@
 #include "shell/qt/qt_host.h"
 #include "shell/qt/session_dbus.h"
 #include "shell/qt/window_view.h"
+#include "shell/skin_wiring_qt.h"
 #include "sim/sim_bus.h"
 #include "tools/backend_choice.h"
 
@@ -106,10 +108,6 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     const std::filesystem::path data = app::DataFolder();
     qthost::QtHost host(data / "skin");
     app::LoadFonts(host, data);
-    QString sheetError;
-    if (!host.ApplyStyleSheet(&sheetError)) {
-        platform::trace::Write("stylesheet: " + sheetError.toStdString());
-    }
     host.Context().layoutAliases["XML_MAIN"] = "XML/main.xml";
     app::RegisterApplicationControls(host.Factory());
 
@@ -126,13 +124,19 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     auto window = std::make_unique<CMainWnd>(
         host.Context(), MainWndServices{*choice.backend, peers, sleep, data.string(),
                                         app::AppSettings::Default().Path()});
+    // The stored theme is applied before the window's widgets exist, so they are styled once.
+    auto skin = std::make_unique<shell::SkinWiring>(*window, shell::SkinIniPath(),
+                                                    shell::QtSkinHooks(host, *window));
+    skin->ApplyStoredTheme();
     std::string error;
     if (!window->Create(&error)) {
         std::fprintf(stderr, "veldmark: main window layout: %s\n", error.c_str());
+        skin.reset();
         window.reset();
         SetProcessHidBackend(nullptr);
         return 1;
     }
+    skin->Start();
     WindowEvents events(*window);
     if (QWidget* view = host.ViewOf(*window)) {
         view->installEventFilter(&events);
@@ -153,6 +157,7 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     // Requests still arriving are answered while the endpoint stops.
     instance.Stop();
     window->Destroy();
+    skin.reset();  // leaves the skin subject while the window still exists
     window.reset();
     SetProcessHidBackend(nullptr);
     return 0;

@@ -141,6 +141,7 @@ void SkinSubject::Broadcast(const SkinChangedParam& param) {
 
 SkinChangedParam SkinChoice::Param() const {
     SkinChangedParam p;
+    p.theme = IsThemeName(theme) ? theme : std::string(kDefaultTheme);
     if (flags == 2) {
         p.isColour = true;
         p.colour = colour;

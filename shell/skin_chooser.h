@@ -14,9 +14,10 @@
 //   "skin_Custom"     a PNG the user picks (nothing when the dialog is cancelled);
 //   "skin_theme_btn"  a theme tile: its user data names a theme folder;
 //   "skin_color" / "skin_image" switch "skin_tab" to its colour / image page.
-// Every choice is broadcast and stored in "main.ini" of the application data
-// folder, and ReadSkinChoice/ApplyStoredSkin bring it back at the next start,
-// so a choice survives a restart. The pop-up closes when it loses the focus
+// Every choice is broadcast (the background with the theme in effect) and
+// stored in "main.ini" of the application data folder, and
+// ReadSkinChoice/ApplyStoredSkin bring it back at the next start, so a choice
+// survives a restart. The pop-up closes when it loses the focus
 // (Deactivated).
 //
 // main.ini:
@@ -42,6 +43,7 @@ struct SkinChangedParam {
     bool isColour = false;
     uint32_t colour = 0;  // 0xAARRGGBB
     std::string image;    // skin-relative reference or an absolute path
+    std::string theme;    // the theme folder under "themes/" in effect with this background
 };
 
 class SkinSubject {
