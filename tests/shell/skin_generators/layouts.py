@@ -98,6 +98,8 @@ for idx in range(126):
         l, t = int(x * U), ypos(r)
         wpx, hpx = int(wd * U) - GAP, int(ht * U) - GAP
         a.update(float='true', pos='%d,%d,%d,%d' % (l, t, l + wpx, t + hpx), text=label)
+        if len(label) > 3 and len(label) * 9 >= wpx - 6:
+            a['font'] = '9'  # the main window's 11-pixel face: long names on narrow keys
     else:
         # positions of the table that this keyboard does not have
         a.update(float='true', pos='0,0,0,0', visible='false')
