@@ -1,10 +1,12 @@
 // The Qt side of the skin wiring (offscreen): a theme's stylesheet styles the
-// program with its own pictures, and the chooser is a frameless pop-up under
-// the main window's button that a press elsewhere closes.
+// program with its own pictures, the tray picture loads, and the chooser is a
+// frameless pop-up under the main window's button that a press elsewhere
+// closes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QPixmap>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -42,6 +44,11 @@ TEST(SkinWiringQt, ThemeSheetStylesTheProgramAndTheChooserPopsUpUntilAPressElsew
     EXPECT_TRUE(sheet.contains("url(\"" + QDir::cleanPath(common) + "/check_off.svg\")"));
     EXPECT_FALSE(hooks.applyStyleSheet("themes/retired/style.qss"));
     EXPECT_EQ(qApp->styleSheet(), sheet);
+
+    // The tray's picture is in the skin, with a transparent surround.
+    const QPixmap icon = host.GetSkin().Images().Load("common/app_icon.png", QSize(64, 64));
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_TRUE(icon.hasAlphaChannel());
 
     QWidget* mainView = host.ViewOf(main);
     const QPoint origin = mainView->mapToGlobal(QPoint(0, 0));
