@@ -5,6 +5,10 @@
 
 #include "shell/app_messages.h"
 
+#ifndef VELDMARK_DATA_PREFIX
+#define VELDMARK_DATA_PREFIX "/usr/local/share/veldmark"
+#endif
+
 namespace app {
 
 std::filesystem::path ExecutableFolder() {
@@ -18,7 +22,14 @@ std::filesystem::path DataFolder() {
     if (data != nullptr && data[0] != '\0') {
         return data;
     }
-    return ExecutableFolder();
+    // A build keeps the data beside the executable; an installed copy under the data prefix.
+    const std::filesystem::path beside = ExecutableFolder();
+    std::error_code error;
+    if (std::filesystem::is_directory(beside / "skin", error)) {
+        return beside;
+    }
+    const std::filesystem::path installed = VELDMARK_DATA_PREFIX;
+    return std::filesystem::is_directory(installed / "skin", error) ? installed : beside;
 }
 
 std::string InstanceName() {

@@ -13,7 +13,8 @@ namespace app {
 // The folder of the running executable ("." when it cannot be found).
 std::filesystem::path ExecutableFolder();
 // The folder holding "DefaultData", "skin" and "Font": VELDMARK_DATA_DIR when
-// set, else the executable's folder.
+// set, else the executable's folder when it holds a skin (a build), else the
+// installed data folder.
 std::filesystem::path DataFolder();
 
 // The name of the single-instance endpoint: VELDMARK_INSTANCE when set (tests
