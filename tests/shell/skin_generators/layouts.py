@@ -108,8 +108,8 @@ for idx in range(126):
 KB_W = int((X0 + 22.5) * U)
 KB_H = ypos(5) + U
 
-def profile_column(page):
-    return f'''    <VerticalLayout name="{page}_left" width="260" childpadding="8">
+def profile_column(page, width=260):
+    return f'''    <VerticalLayout name="{page}_left" width="{width}" childpadding="8">
         <DeviceProfileUI name="DeviceProfileItem"/>
     </VerticalLayout>'''
 
@@ -193,7 +193,7 @@ w('XML/DeviceXml/mousedevice.xml', f'''
 <!-- The mouse page: profiles; sub-pages for the buttons (with the picture of the
      mouse and its key list), sensitivity and report rate, and pointer settings. -->
 <VeldmarkMouseDevice name="mouse_device_page" childpadding="12" inset="12,12,12,12">
-{profile_column('mouse_device')}
+{profile_column('mouse_device', 220)}
     <VerticalLayout childpadding="8">
         <HorizontalLayout name="mouse_option_layout" height="36" childpadding="6">
             <Option name="mouse_device_seting_option_0" group="mouse_sub_page" textkey="mouse_page_keys" width="140" selected="true"/>
@@ -203,14 +203,14 @@ w('XML/DeviceXml/mousedevice.xml', f'''
         <Label name="device_tishi_info" textkey="device_tishi_text" height="24" visible="false"/>
         <Label name="text_test" visible="false"/>
         <TabLayout name="mouse_device_seting_layout">
-            <HorizontalLayout childpadding="12">
+            <HorizontalLayout childpadding="10">
                 <SelectPanel name="mouse_select_panel" width="300" height="420" bkimage="common/device/mouse_body.png">
 {mkeys}
                         <DeviceKeyButton name="logo" float="true" pos="130,250,170,290" tooltipkey="mouse_logo_text" normalimage="common/device/mouse_logo.png" lightimage="common/key/key_light.png"/>
 {mleds}
 {mleds2}
                 </SelectPanel>
-                <List name="device_setkeyinfo_list" width="220" itemheight="30"/>
+                <List name="device_setkeyinfo_list" width="170" itemheight="30"/>
                 <TabLayout name="device_function_switch">
                     <TabLayout name="device_key_function_switch">
                         <LightSetControlUI name="LightControlItem"/>
@@ -446,11 +446,11 @@ w('XML/CustomControlXML/LightControl.xml', f'''
         </HorizontalLayout>
         <HorizontalLayout name="deng_light_layout" height="30" childpadding="8">
             <Label textkey="light_brightness_text" width="120"/>
-            <Slider name="deng_light_slider" min="0" max="4" width="300"/>
+            <Slider name="deng_light_slider" min="0" max="4" width="260"/>
         </HorizontalLayout>
         <HorizontalLayout name="deng_speed_layout" height="30" childpadding="8">
             <Label textkey="light_speed_text" width="120"/>
-            <Slider name="deng_speed_slider" min="0" max="4" width="300"/>
+            <Slider name="deng_speed_slider" min="0" max="4" width="260"/>
         </HorizontalLayout>
         <HorizontalLayout name="deng_fx_layout" height="30" childpadding="8">
             <Label textkey="light_direction_text" width="120"/>
@@ -459,15 +459,15 @@ w('XML/CustomControlXML/LightControl.xml', f'''
         </HorizontalLayout>
         <VerticalLayout name="deng_color_layout" height="130" childpadding="6">
             <HorizontalLayout height="30" childpadding="6">
-                <CheckBox name="deng_7color_check" textkey="light_colour_cycle_text" width="160"/>
+                <CheckBox name="deng_7color_check" textkey="light_colour_cycle_text" width="130"/>
                 <Button name="deng_colordp_btn" width="40" bkcolor="#FFFF0000"/>
-                <Label text="R" width="14"/><Edit name="deng_edit_R" width="50"/>
-                <Label text="G" width="14"/><Edit name="deng_edit_G" width="50"/>
-                <Label text="B" width="14"/><Edit name="deng_edit_B" width="50"/>
+                <Label text="R" width="14"/><Edit name="deng_edit_R" width="44"/>
+                <Label text="G" width="14"/><Edit name="deng_edit_G" width="44"/>
+                <Label text="B" width="14"/><Edit name="deng_edit_B" width="44"/>
             </HorizontalLayout>
             <HorizontalLayout name="colorpallet_layout" height="90" childpadding="10">
-                <ColorPalette name="deng_Color_Pallet" width="180"/>
-                <HorizontalLayout childpadding="6" height="26">
+                <ColorPalette name="deng_Color_Pallet" width="150"/>
+                <HorizontalLayout childpadding="4" height="26">
 {color_opts}
                 </HorizontalLayout>
             </HorizontalLayout>
