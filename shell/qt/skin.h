@@ -40,7 +40,7 @@ QString ResolveStyleSheetUrls(const QString& qss, const QString& folder);
 QColor ToQColor(ui::Color color);
 QRect ToQRect(const ui::Rect& rect);
 ui::Rect FromQRect(const QRect& rect);
-// `base` supplies what the spec leaves open (an empty face, a size of 0).
+// `base` supplies what the FontSpec leaves open (an empty face, a size of 0).
 QFont ToQFont(const ui::FontSpec& spec, const QFont& base);
 
 }  // namespace qthost
