@@ -65,7 +65,7 @@ struct Error {
 };
 
 class HidHandle {
-public:
+  public:
     virtual ~HidHandle() = default;
 
     // Vendor, product and version of the USB device (HidD_GetAttributes).
@@ -93,7 +93,7 @@ public:
 };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
 
     // Lists every present HID top-level collection. False when enumeration
@@ -109,7 +109,7 @@ public:
     // "linux" or "sim", for diagnostics.
     virtual std::string Name() const = 0;
 
-private:
+  private:
     uint64_t m_calls = 0;
 };
 
