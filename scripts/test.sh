@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite once,
 # the device tests under AddressSanitizer + UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, and a short run of every fuzz target.
+# ThreadSanitizer, a short run of every fuzz target and the kernel test bed;
+# first of all, that the sources are formatted.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -11,6 +12,9 @@ run_ctest() {
     local dir=$1; shift
     (cd "$dir" && ctest --output-on-failure -j "$jobs" "$@")
 }
+
+echo "== formatting"
+(cd "$root" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
 
 echo "== plain build: every test"
 "$root/scripts/build.sh" plain
