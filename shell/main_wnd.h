@@ -142,6 +142,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     void OnHover(bool inside);
     void OnPower(intptr_t event);
     void OnCloseButton();
+    // The desktop's close does what the title bar's close button does.
+    void OnCloseRequest() override { OnCloseButton(); }
     void StartWorkers();
     void StopWorkers();
     void ExitHandBack();

@@ -142,6 +142,10 @@ class Window {
     void Show();
     void Hide();
     void Close(int code = 0);
+    // The desktop asks the window to close (its frame's close button, Alt+F4).
+    // Closes it; a window that means something else by closing (hiding to the
+    // tray) overrides this.
+    virtual void OnCloseRequest() { Close(0); }
     void Activate();
     void Minimize();
     void Maximize();

@@ -412,7 +412,7 @@ void WindowView::closeEvent(QCloseEvent* event) {
     // The model decides what closing means (hiding to the tray, ending a modal run, ...).
     event->ignore();
     if (!m_gone) {
-        m_window.Close(0);
+        m_window.OnCloseRequest();
     }
 }
 

@@ -200,6 +200,17 @@ TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTrayExitHandsTheLightingBack) {
     EXPECT_FALSE(Keyboard()->IsLightingActive());
 }
 
+TEST_F(MainWndTest, TheDesktopsCloseHidesToTheTrayLikeTheCloseButton) {
+    Start();
+    ASSERT_TRUE(window->HasTray());
+    static_cast<ui::Window&>(*window).OnCloseRequest();
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_FALSE(window->IsClosed());
+    EXPECT_FALSE(window->IsDestroyed());
+    host->Host().RaiseTrayEvent(ui::TrayEvent::LeftUp);
+    EXPECT_TRUE(window->IsVisible());
+}
+
 TEST_F(MainWndTest, WithoutATrayTheCloseButtonEndsTheProgram) {
     host->Host().SetTrayAvailable(false);
     Start();

@@ -258,5 +258,26 @@ TEST_F(Input, ClosingFromTheDesktopAsksTheModel) {
     EXPECT_FALSE(top->isVisible());
 }
 
+// A window may give closing another meaning, as the main window hides to the tray.
+class HidingWindow final : public ui::Window {
+  public:
+    using ui::Window::Window;
+    void OnCloseRequest() override { Hide(); }
+};
+
+TEST_F(Input, AWindowCanRefuseTheDesktopsClose) {
+    window = std::make_unique<HidingWindow>(host.Context(), "hiding");
+    Load("main.xml");
+    QWidget* top = &ViewOf(*window);
+    top->close();
+    Settle();
+    EXPECT_FALSE(window->IsClosed());
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_FALSE(top->isVisible());
+    window->Show();
+    Settle();
+    EXPECT_TRUE(top->isVisible());
+}
+
 }  // namespace
 }  // namespace qthost_test
