@@ -113,6 +113,13 @@ const Json::Value& CBasicProfiledata::Load(const std::string& path) {
         Remember(path, std::move(document), std::move(text));
         return m_device;
     }
+    if (path == m_defaultPath) {
+        // A reset reads the shipped default document; that file is only ever
+        // read, so a damaged or incomplete one is neither set aside nor
+        // rewritten here: the device object is simply null.
+        m_device = Json::Value();
+        return m_device;
+    }
     document = PrepareForUpdate(path, std::move(document), status);
     const Json::Value defaults = m_jsonFile.Load(m_defaultPath);
     m_device = Element(Member(defaults, "Device"), index);

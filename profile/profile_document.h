@@ -53,6 +53,7 @@ class CBasicProfiledata {
     // into it and the file is written: a missing file is created, an
     // existing one keeps its other keys, a damaged one is first kept aside
     // (".bad"). With no default document either, the device object is null.
+    // Loading the default document itself (a reset) never writes it.
     const Json::Value& Load(const std::string& path);
 
     // Writes the in-memory device object into the profile file.

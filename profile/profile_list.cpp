@@ -308,7 +308,12 @@ ProfileOutcome ProfileList::RestoreDefaults() {
         return Outcome(ProfileResult::Refused, "no profile selected");
     }
     const ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
-    Json::Value document = DefaultDocumentNamed(entry.name, entry.uuid);
+    Json::Value document = m_jsonFile.Load(m_defaultDocument);
+    if (!document.isObject()) {
+        // Without the defaults a reset would only wipe the user's settings.
+        return Outcome(ProfileResult::Refused, "cannot read " + m_defaultDocument);
+    }
+    NameDocument(document, entry.name, entry.uuid);
     if (m_kind == kHeadsetKind) {
         // The user's own equaliser presets survive a reset.
         const Json::Value current = m_jsonFile.Load(DocumentPath(entry.uuid));

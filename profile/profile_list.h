@@ -75,6 +75,8 @@ class ProfileList {
     ProfileOutcome RenameProfile(const std::string& requested);
     // Rewrites the selected profile's document from the default document,
     // keeping name and UUID; a headset keeps its custom equaliser presets.
+    // Refused, with the profile untouched, when the default document cannot
+    // be read.
     ProfileOutcome RestoreDefaults();
     // Appends the profile document at `path` (it needs "profilename" and
     // "profileUUID" at its root) under its name, with "(n)" appended while

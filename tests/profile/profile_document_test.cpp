@@ -144,6 +144,44 @@ TEST_F(ProfileDocumentTest, EmptyPathsKeepThePreviousOnes) {
     EXPECT_EQ(CBasicProfiledata().Save(), 1) << "a document without a path cannot be saved";
 }
 
+TEST_F(ProfileDocumentTest, FailedSaveReturnsOneAndKeepsTheEditsInMemory) {
+    CBasicProfiledata document;
+    document.SetDefaultPath(m_default);
+    const std::string folder = Root() + "gone/";
+    std::filesystem::create_directory(folder);
+    document.SetProfilePath(folder + "p.Json");
+    document.Load(folder + "p.Json");
+    LightInfoRecord record = document.ReadLightInfo();
+    record.blue = 77;
+    document.WriteLightInfo(record);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(document.Save(), 1);
+    EXPECT_EQ(document.GetDeviceObject()["LightInfo"]["Blue"].asInt(), 77);
+    EXPECT_EQ(document.GetDeviceObject()["KeyList"].size(), 1u);
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(document.Save(), 0) << "the next save writes what the failed one could not";
+    EXPECT_EQ(ReadJson(folder + "p.Json")["Device"][0]["LightInfo"]["Blue"].asInt(), 77);
+}
+
+// A reset loads the shipped default document itself: it is read, never repaired.
+TEST_F(ProfileDocumentTest, LoadingAnUnusableDefaultDocumentNeverWritesIt) {
+    for (const std::string& text :
+         {std::string("{\"Device\": [{\"Light"), std::string("{\"Device\": [], \"note\": 1}")}) {
+        WriteText(m_default, text);
+        CBasicProfiledata document;
+        Prepare(document);
+        EXPECT_TRUE(document.Load(m_default).isNull()) << text;
+        EXPECT_EQ(ReadText(m_default), text);
+        EXPECT_FALSE(std::filesystem::exists(m_default + ".bad")) << text;
+    }
+    std::filesystem::remove(m_default);
+    CBasicProfiledata document;
+    Prepare(document);
+    EXPECT_TRUE(document.Load(m_default).isNull());
+    EXPECT_FALSE(std::filesystem::exists(m_default)) << "a missing default is not created";
+}
+
 // ---- Sections shared by every kind ----
 
 TEST_F(ProfileDocumentTest, LightInfoTakesLowEightBitsAndTruthValues) {

@@ -75,6 +75,18 @@ TEST_F(ProfileListTest, DamagedListIsKeptAsideAndReplaced) {
     EXPECT_EQ(ReadText(m_folder + "ProfileList.ini.bad"), "{\"profilelist\": [ {\"profilename\": ");
 }
 
+TEST_F(ProfileListTest, EmptyListFileOrEmptyListStartsOverWithProfileOne) {
+    for (const char* text : {"", "{\"profilelist\": [], \"profileselect\": 4}"}) {
+        std::filesystem::remove_all(m_folder);
+        std::filesystem::create_directories(m_folder);
+        WriteText(m_folder + "ProfileList.ini", text);
+        ProfileList list = Open();
+        EXPECT_EQ(Names(list), std::vector<std::string>{"Profile 1"}) << text;
+        EXPECT_EQ(ReadJson(list.ListPath())["profileselect"].asInt(), 0);
+        EXPECT_EQ(Document(list, 0)["Device"], ReadJson(m_default)["Device"]);
+    }
+}
+
 TEST_F(ProfileListTest, EntriesWhoseUuidLeavesTheFolderAreDropped) {
     WriteJson(m_folder + "ProfileList.ini", ParseJson(R"({"profileselect": 1, "profilelist": [
         {"profilename": "Evil", "profileUUID": "../../escape"},
@@ -273,6 +285,49 @@ TEST_F(ProfileListTest, ResetOfAHeadsetKeepsItsCustomEqualiserPresets) {
     ASSERT_TRUE(mouse.RestoreDefaults().Ok());
     EXPECT_EQ(Document(mouse, 0)["Device"][0]["CustomEQNameInfo"].size(), 0u)
         << "other kinds restore every section";
+}
+
+TEST_F(ProfileListTest, ResetWithoutAReadableDefaultDocumentLeavesTheProfileAlone) {
+    ProfileList list = Open();
+    const std::string path = list.DocumentPath(list.GetSelectedId());
+    Json::Value document = Document(list, 0);
+    document["Device"][0]["LightInfo"]["SelectItem"] = 9;
+    WriteJson(path, document);
+    const std::string before = ReadText(path);
+    for (const char* text : {"{\"Device\": [", "[1, 2]"}) {
+        WriteText(m_default, text);
+        EXPECT_EQ(list.RestoreDefaults().result, ProfileResult::Refused) << text;
+        EXPECT_EQ(ReadText(path), before) << text;
+    }
+    std::filesystem::remove(m_default);
+    EXPECT_EQ(list.RestoreDefaults().result, ProfileResult::Refused);
+    EXPECT_EQ(ReadText(path), before);
+}
+
+TEST_F(ProfileListTest, ListThatCannotBeWrittenTakesTheNewDocumentBack) {
+    ProfileList list = Open();
+    ASSERT_TRUE(list.AddProfile().Ok());
+    const auto documents = [&] {
+        size_t count = 0;
+        for (const auto& file : std::filesystem::directory_iterator(m_folder)) {
+            count += file.path().extension() == ".Json" ? 1 : 0;
+        }
+        return count;
+    };
+    // A folder in the list file's place: it reads as nothing and cannot be replaced.
+    std::filesystem::remove(list.ListPath());
+    std::filesystem::create_directory(list.ListPath());
+    for (const auto& outcome : {list.AddProfile(), list.CopyProfile(), list.DeleteProfile()}) {
+        EXPECT_EQ(outcome.result, ProfileResult::WriteFailed);
+    }
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Profile 1", "Profile 2"}));
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    EXPECT_EQ(documents(), 2u) << "no document is orphaned, none is deleted while still listed";
+
+    std::filesystem::remove(list.ListPath());
+    ASSERT_TRUE(list.AddProfile().Ok()) << "the list in memory stands in for the lost file";
+    EXPECT_EQ(ReadJson(list.ListPath())["profilelist"].size(), 3u);
+    EXPECT_EQ(documents(), 3u);
 }
 
 TEST_F(ProfileListTest, ExportWritesTheSelectedDocumentAsLoadedWithItsNames) {
