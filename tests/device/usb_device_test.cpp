@@ -16,6 +16,15 @@ class PlainPage : public CVeldmarkUSBDevice {
     using CVeldmarkUSBDevice::ReplaceCustomColors;
 };
 
+// A power control that records what the page hands it.
+class RecordingPower : public ui::Control, public PowerStatusView {
+  public:
+    void SetExtra(int value) override { extras.push_back(value); }
+    void ShowStatus(std::span<const uint8_t>) override { ++statuses; }
+    std::vector<int> extras;
+    int statuses = 0;
+};
+
 class UsbDeviceTest : public PageTest {
   protected:
     void SetUp() override {
@@ -180,6 +189,96 @@ TEST_F(UsbDeviceTest, StoppingTheInputThreadWakesItsBlockedRead) {
     page->CloseSyncInterface();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
     EXPECT_FALSE(page->IsSyncThreadRunning());
+}
+
+TEST_F(UsbDeviceTest, PageWithoutLayoutHasNoKeysLightsOrFrameAndStreamsNothing) {
+    ui::Container* panel = AddPanel();
+    AddButton(*panel, "key_0", "light_0");
+    page->SetPageLayout("");
+    page->InitPage();
+    EXPECT_EQ(page->GetKeyCount(), 0);
+    EXPECT_EQ(page->GetLedCount(), 0);
+    EXPECT_EQ(page->KeyButton(0), nullptr);
+    EXPECT_EQ(page->LightControl(0), nullptr);
+    page->SetLedColor(0, {1, 2, 3, 4});
+    EXPECT_EQ(page->GetLedColor(0), device::LedColor{});
+    ASSERT_TRUE(OpenChannel());
+    page->PushFrame();
+    EXPECT_EQ(pad->firmware().FrameCount(), 0u);
+}
+
+// Setting the count again, even to the same number, starts from a dark frame
+// and an empty light list; the engine must not keep drawing the old layers.
+TEST_F(UsbDeviceTest, SettingTheLedCountAgainDarkensTheFrameAndEmptiesTheLayers) {
+    LightListEntry fixed;
+    fixed.mode = 1;
+    fixed.red = 200;
+    fixed.brightness = 5;
+    page->ReplaceCustomColors(std::vector<LightListEntry>(sim::kMousepadLeds, fixed));
+    page->SetLedColor(3, {1, 2, 3, 4});
+    page->SetLedCount(sim::kMousepadLeds);
+
+    EXPECT_EQ(page->GetLedColor(3), device::LedColor{});
+    const std::vector<LightListEntry> layers = page->CustomColors();
+    ASSERT_EQ(layers.size(), static_cast<size_t>(sim::kMousepadLeds));
+    for (const LightListEntry& entry : layers) {
+        EXPECT_EQ(entry, LightListEntry{});
+    }
+    for (device::LedColor& led : page->Engine().Frame()) {
+        led = {1, 2, 3, 4};
+    }
+    page->Engine().ApplyLayers();
+    EXPECT_EQ(page->Engine().Frame()[0], (device::LedColor{1, 2, 3, 4}));
+}
+
+TEST_F(UsbDeviceTest, ExtraReachesThePowerControlWhicheverIsSetFirst) {
+    RecordingPower power;
+    page->SetExtra(3);
+    page->SetPowerControl(&power);
+    page->SetExtra(0);
+    EXPECT_EQ(power.extras, (std::vector<int>{3, 0}));
+    EXPECT_EQ(page->GetExtra(), 0);
+    EXPECT_EQ(page->GetPowerControl(), &power);
+    page->SetPowerControl(nullptr);
+    page->SetExtra(1);  // no control: only stored
+    EXPECT_EQ(power.extras.size(), 2u);
+    EXPECT_EQ(page->GetExtra(), 1);
+}
+
+TEST_F(UsbDeviceTest, IdentitySetsKindAndRoleFromTheSlot) {
+    device::InterfaceRecord slot;
+    slot.kind = 3;
+    slot.role = 255;
+    slot.path = "somewhere";
+    page->SetIdentity(slot);
+    EXPECT_EQ(page->GetKind(), 3);
+    EXPECT_EQ(page->GetRole(), 255);
+    EXPECT_EQ(page->GetIdentity().path, "somewhere");
+}
+
+TEST_F(UsbDeviceTest, InputThreadStartsEvenWhenTheEventInterfaceFailsToOpen) {
+    pad->SetOpenFails(true);
+    page->OpenSyncInterface(pad->EventPath());
+    EXPECT_FALSE(page->EventChannel().IsOpen());
+    EXPECT_TRUE(WaitReal([&] { return page->IsSyncThreadRunning(); }, 1000));
+
+    // The next arrival opens it; the thread then reads it.
+    pad->SetOpenFails(false);
+    page->OpenSyncInterface(pad->EventPath());
+    ASSERT_TRUE(page->EventChannel().IsOpen());
+    ASSERT_TRUE(pad->RequestSync());
+    EXPECT_TRUE(AdvanceUntil([&] { return option->HasTimer(device_timer::kReadState); }, 2000));
+}
+
+TEST_F(UsbDeviceTest, EventsOtherThanTheSyncRequestArmNothing) {
+    page->OpenSyncInterface(pad->EventPath());
+    ASSERT_TRUE(page->EventChannel().IsOpen());
+    ASSERT_TRUE(pad->SendEvent(0x404));
+    ASSERT_TRUE(pad->PressKey(3));  // a key event on a page without a key hook
+    EXPECT_FALSE(AdvanceUntil([&] { return option->HasTimer(device_timer::kReadState); }, 300));
+    // The thread is still reading: a sync request after them is seen.
+    ASSERT_TRUE(pad->RequestSync());
+    EXPECT_TRUE(AdvanceUntil([&] { return option->HasTimer(device_timer::kReadState); }, 2000));
 }
 
 }  // namespace

@@ -163,6 +163,58 @@ TEST_F(MainWndTest, AnOutOfRangeSlotIsIgnored) {
     EXPECT_TRUE(NoticeShown());
 }
 
+TEST_F(MainWndTest, AFamilyWhosePageFailsToBuildIsLeftOutAndTheOthersWork) {
+    std::ofstream(root / "data" / "skin" / "XML" / "DeviceXml" / "mousepaddevice.xml")
+        << "<VeldmarkMousePadDevice name=";
+    Start();
+    EXPECT_TRUE(window->PadPages().empty());
+    EXPECT_EQ(window->EntryCount(), 3);
+    EXPECT_EQ(window->KeyboardPages().size(), 1u);
+    EXPECT_EQ(window->HeadsetPages().size(), 1u);
+
+    Plug(sim::DeviceKind::Mousepad);  // arrives with no page to attach to
+    ASSERT_TRUE(WaitFor([&] {
+        for (const device::InterfaceRecord& slot : window->Slots().Snapshot()) {
+            if (slot.kind == device::kKindMousePad && slot.connected) {
+                return true;
+            }
+        }
+        return false;
+    }));
+    host->AdvanceBy(10);
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(window->CurrentPage(), nullptr);
+
+    Plug(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    EXPECT_EQ(window->CurrentPage(), Keyboard());
+    EXPECT_FALSE(NoticeShown());
+}
+
+// The entry of an interface that would not open is shown all the same; its
+// page then stays silent instead of pushing frames at a closed channel.
+TEST_F(MainWndTest, ACommandInterfaceThatFailsToOpenStillShowsItsEntry) {
+    Start();
+    int padSlot = -1;
+    const auto slots = window->Slots().Snapshot();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (slots[i].kind == device::kKindMousePad && slots[i].role == device::kRoleCommand) {
+            padSlot = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(padSlot, 0);
+    window->HandleMessage(app_msg::kDeviceArrived, padSlot, 0);  // no path: the open fails
+    EXPECT_FALSE(Pad()->Channel().IsOpen());
+    EXPECT_TRUE(EntryOf(Pad())->IsShown());
+    EXPECT_TRUE(EntryOf(Pad())->IsSelected());
+    EXPECT_EQ(window->CurrentPage(), Pad());
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_TRUE(EntryOf(Pad())->HasTimer(device_timer::kConnect));
+    host->AdvanceBy(600);
+    EXPECT_FALSE(EntryOf(Pad())->HasTimer(device_timer::kPushFrame));
+    EXPECT_FALSE(EntryOf(Pad())->HasTimer(device_timer::kPollStatus));
+}
+
 // --- tray, title buttons and shutdown -------------------------------------------------------
 
 TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTrayExitHandsTheLightingBack) {
@@ -196,8 +248,40 @@ TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTrayExitHandsTheLightingBack) {
                 seen.end());
     EXPECT_TRUE(HasRequest(log, 0x06, 25));
     EXPECT_TRUE(HasRequest(log, 0x06, 0));
+    // The block tells the keyboard to play its own effect with our colours.
+    const LightInfoRecord info = Keyboard()->GetLightInfo();
+    const std::vector<uint8_t> params = keyboard->firmware().Parameters();
+    ASSERT_GE(params.size(), 26u);
+    const std::vector<uint8_t> block(params.begin(), params.begin() + 26);
+    std::vector<uint8_t> expected(26, 0);
+    expected[1] = 1;
+    expected[2] = info.brightness;
+    expected[3] = 4;
+    expected[5] = info.multiColor;
+    expected[6] = info.red;
+    expected[7] = info.green;
+    expected[8] = info.blue;
+    EXPECT_EQ(block, expected);
     // Nothing is streamed after the hand-back.
     EXPECT_FALSE(Keyboard()->IsLightingActive());
+}
+
+TEST_F(MainWndTest, ExitWithoutAKeyboardSendsNothingToTheOtherDevices) {
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    host->AdvanceBy(600);  // connected and streaming
+    ASSERT_GT(pad->firmware().FrameCount(), 0u);
+    pad->firmware().ClearLog();
+    window->Destroy();
+    EXPECT_TRUE(window->IsDestroyed());
+    EXPECT_FALSE(Keyboard()->Channel().IsOpen());
+    const uint64_t frames = pad->firmware().FrameCount();
+    host->AdvanceBy(50);
+    EXPECT_EQ(pad->firmware().FrameCount(), frames);
+    const std::vector<uint8_t> seen = Commands(pad->firmware().RequestLog());
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0x13), 0);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0x06), 0);
 }
 
 TEST_F(MainWndTest, TheDesktopsCloseHidesToTheTrayLikeTheCloseButton) {
