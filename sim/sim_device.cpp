@@ -63,6 +63,7 @@ struct SimDevice::HandleState {
     std::deque<Pending> input;
     bool cancelSignal = false;
     bool closed = false;
+    bool descriptorUnreadable = false;  // fixed when the handle is opened
     Error lastError;
 };
 
@@ -75,6 +76,10 @@ class SimHandle : public platform::hid::HidHandle {
 
     platform::hid::Identity Attributes() const override { return m_state->collection.identity; }
     const std::vector<uint8_t>& ReportDescriptor() const override {
+        static const std::vector<uint8_t> kUnreadable;
+        if (m_state->descriptorUnreadable) {
+            return kUnreadable;
+        }
         return m_device->firmware().Interface(m_state->collection.interfaceNumber)->descriptor;
     }
     int CollectionIndex() const override { return m_state->collection.index; }
@@ -162,6 +167,11 @@ void SimDevice::SetReplyLatency(std::chrono::microseconds latency) {
 void SimDevice::SetOpenFails(bool fails) {
     std::lock_guard lock(m_mutex);
     m_openFails = fails;
+}
+
+void SimDevice::SetDescriptorUnreadable(bool unreadable) {
+    std::lock_guard lock(m_mutex);
+    m_descriptorUnreadable = unreadable;
 }
 
 bool SimDevice::PressKey(uint8_t position) {
@@ -292,6 +302,7 @@ std::unique_ptr<platform::hid::HidHandle> SimDevice::OpenCollection(
     state->collection = collection;
     state->mode = mode;
     state->epoch = m_epoch;
+    state->descriptorUnreadable = m_descriptorUnreadable;
     m_handles.push_back(state);
     return std::make_unique<SimHandle>(shared_from_this(), std::move(state));
 }
@@ -427,16 +438,16 @@ bool SimDevice::DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t
             return true;
         }
         if (TakeFault(FaultType::Status, fault)) {
-            InputReport reply;
-            m_firmware->RejectCommand(buffer, fault.status, reply);
-            QueueInput(reply, at);
-            return true;
+            replies.emplace_back();
+            m_firmware->RejectCommand(buffer, fault.status, replies.back());
         }
     }
-    if (m_firmware->HandleOutput(iface, buffer, length, replies) == Firmware::Accept::Rejected) {
+    if (replies.empty() &&
+        m_firmware->HandleOutput(iface, buffer, length, replies) == Firmware::Accept::Rejected) {
         handle.lastError = {EINVAL, "write " + handle.collection.path + ": Invalid argument"};
         return false;
     }
+    // The echo and timing faults apply to a rejection as much as to an answer.
     Fault fault;
     if (command && !replies.empty()) {
         if (TakeFault(FaultType::StrayReply, fault)) {

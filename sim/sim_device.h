@@ -25,7 +25,7 @@ namespace sim {
 
 // A fault the device shows for its next `count` command requests (−1: until
 // cleared). NoReply and Status replace the answer (NoReply first); StrayReply,
-// WrongEcho and LateReply change the answer and combine.
+// WrongEcho and LateReply change the answer (a Status answer too) and combine.
 enum class FaultType {
     UnplugAfter,  // answers `count` more requests; the next one finds the device gone
     NoReply,      // the request is received but neither acted on nor answered
@@ -66,6 +66,9 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
     void SetReplyLatency(std::chrono::microseconds latency);
     // Opening any collection of this device fails while set.
     void SetOpenFails(bool fails);
+    // Collections opened while set hand out an empty report descriptor, as an
+    // interface does whose description cannot be fetched; the open itself works.
+    void SetDescriptorUnreadable(bool unreadable);
 
     // Event interface: input reports on the consumer collection. False when the
     // device is unplugged or has no event collection.
@@ -124,6 +127,7 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
     std::vector<Fault> m_faults;
     std::chrono::microseconds m_latency{0};
     bool m_openFails = false;
+    bool m_descriptorUnreadable = false;
     class SimBus* m_bus = nullptr;
 };
 

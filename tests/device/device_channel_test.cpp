@@ -224,6 +224,57 @@ TEST_F(DeviceChannelTest, LateReplyIsSkippedAndASecondMismatchIsTakenAsTheAnswer
     EXPECT_EQ(info[5], keyboard->firmware().DeviceInfo()[5]);
 }
 
+TEST_F(DeviceChannelTest, SecondMismatchedReplyIsTakenAndItsStatusStillDecides) {
+    // A stray reply first, then the rejection itself under another command's code.
+    const auto rejectBehindAStray = [this](uint8_t status) {
+        keyboard->InjectFault({.type = sim::FaultType::Status, .count = 1, .status = status});
+        keyboard->InjectFault({.type = sim::FaultType::StrayReply, .count = 1});
+        keyboard->InjectFault({.type = sim::FaultType::WrongEcho, .count = 1});
+    };
+    rejectBehindAStray(0xFF);
+    EXPECT_EQ(channel.BeginWrite(), -102);
+    rejectBehindAStray(0xFE);
+    Bytes read(100, 0xAB);
+    EXPECT_EQ(channel.ReadParameters(read, 0), -103);
+    EXPECT_EQ(read, Bytes(100, 0xAB)) << "a rejected chunk copies nothing";
+    EXPECT_EQ(Requests().size(), 2u) << "the rejected first chunk ends the read";
+    EXPECT_EQ(channel.BeginWrite(), 1) << "both replies were consumed";
+    EXPECT_EQ(channel.EndWrite(), 1);
+}
+
+TEST_F(DeviceChannelTest, EmptyTransfersSendNothingAndSucceed) {
+    EXPECT_EQ(channel.WriteParameters({}, 0), 1);
+    EXPECT_EQ(channel.WriteMacroImage({}), 1);
+    EXPECT_EQ(channel.ReadParameters({}, 0), 1);
+    EXPECT_EQ(channel.StreamFrame({}), 1);
+    EXPECT_TRUE(channel.SetBlockSize(0));
+    EXPECT_EQ(channel.WriteKeyTable({}, 0), 1);
+    EXPECT_EQ(keyboard->firmware().RequestCount(), 0u);
+}
+
+TEST_F(DeviceChannelTest, ExchangeZeroPadsShortRequestsAndCutsLongOnesAtSixtyFourBytes) {
+    Bytes reply(64);
+    size_t got = 0;
+    ASSERT_EQ(channel.Exchange(Bytes{0x04, 0x01, 0x00, 0x01}, reply, got), 1);
+    EXPECT_EQ(got, 64u);
+    EXPECT_EQ(reply[3], 0x01);
+    Bytes longer = Request(0x02, 0, 0, {});
+    longer.resize(80, 0x5A);
+    ASSERT_EQ(channel.Exchange(longer, reply, got), 1);
+    const std::vector<Bytes> requests = Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], Request(0x01, 0, 0, {}));
+    EXPECT_EQ(requests[1], Request(0x02, 0, 0, {}));
+    EXPECT_EQ(Violations(), 0u) << keyboard->firmware().Violations().Describe();
+}
+
+TEST_F(DeviceChannelTest, ProbeNeedsAGoodStatusAndTheMarkerByte) {
+    EXPECT_TRUE(channel.Probe());
+    EXPECT_EQ(Requests().at(0), Request(0xAA, 0, 0, {}));
+    keyboard->InjectFault({.type = sim::FaultType::NoReply, .count = 1});
+    EXPECT_FALSE(channel.Probe());
+}
+
 TEST_F(DeviceChannelTest, NothingIsSentWhileClosedOrSuspended) {
     channel.suspended.store(true);
     EXPECT_EQ(channel.BeginWrite(), 0);
@@ -302,6 +353,13 @@ TEST_F(DeviceChannelTest, SlowChannelStreamsNothingAndWaitsFiveSecondsForReplies
     keyboard->InjectFault({.type = sim::FaultType::LateReply, .count = 1, .delayMs = 1200});
     EXPECT_EQ(channel.BeginWrite(), 1);
     EXPECT_EQ(channel.EndWrite(), 1);
+    // The unmatched exchange keeps its one-second wait whatever the channel.
+    keyboard->InjectFault({.type = sim::FaultType::LateReply, .count = 1, .delayMs = 1200});
+    Bytes reply(64);
+    size_t got = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(channel.ExchangeOnce(Request(0x01, 0, 0, {}), reply, got), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1150));
 }
 
 // --- frame streaming against commands -------------------------------------------

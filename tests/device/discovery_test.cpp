@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "device/catalogue.h"
+#include "platform/trace/trace.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/sim_bus.h"
 
@@ -168,6 +171,19 @@ TEST_F(DiscoveryTest, InterfaceThatCannotBeOpenedIsTriedAgainNextPass) {
     EXPECT_EQ(recorder.Take(), (Events{"+5", "+4"}));
 }
 
+TEST_F(DiscoveryTest, InterfaceWhoseDescriptionCannotBeReadIsClosedAndTriedAgain) {
+    auto pad = bus.Add(sim::DeviceKind::Mousepad);
+    pad->SetDescriptorUnreadable(true);
+    discovery.RunPass();
+    EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_EQ(pad->OpenHandles(), 0) << "the probe closes what it opened";
+    EXPECT_FALSE(slots.Get(4)->connected);
+    pad->SetDescriptorUnreadable(false);
+    discovery.RunPass();
+    EXPECT_EQ(recorder.Take(), (Events{"+5", "+4"}));
+    EXPECT_EQ(pad->OpenHandles(), 0);
+}
+
 TEST_F(DiscoveryTest, FailedEnumerationKeepsTheLoopGoing) {
     auto headset = bus.Add(sim::DeviceKind::Headset);
     bus.SetEnumerationFails(true);
@@ -209,6 +225,87 @@ TEST_F(DiscoveryTest, StopIsHonouredWithinOnePass) {
     discovery.RequestStop();
     EXPECT_TRUE(discovery.WaitStopped(device::CDeviceDiscovery::kPassInterval));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(60)) << "the sleep wakes on stop";
+    discovery.Stop();
+    EXPECT_FALSE(discovery.IsRunning());
+}
+
+// Holds the discovery thread inside its arrival notification until released.
+class BlockingListener : public device::IDiscoveryListener {
+  public:
+    void OnSlotArrived(size_t) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_inside = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_released; });
+    }
+    void OnSlotRemoved(size_t) override {}
+    void OnFirstPass() override {}
+    bool WaitInside() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(3), [this] { return m_inside; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_inside = false;
+    bool m_released = false;
+};
+
+TEST(DiscoveryThread, StopWaitsForABusyNotificationAndNeverKillsTheThread) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    platform::trace::SetSink([&](std::string_view line) {
+        std::lock_guard<std::mutex> lock(linesMutex);
+        lines.emplace_back(line);
+    });
+    sim::SimBus bus;
+    device::CSlotList slots;
+    BlockingListener listener;
+    device::CDeviceDiscovery discovery(bus, slots, listener);
+    bus.Add(sim::DeviceKind::Headset);
+    ASSERT_TRUE(discovery.Start());
+    ASSERT_TRUE(listener.WaitInside());
+    discovery.RequestStop();
+    EXPECT_FALSE(discovery.WaitStopped(std::chrono::milliseconds(50)));
+    EXPECT_TRUE(discovery.IsRunning()) << "a thread that has not ended is left running";
+    listener.Release();
+    EXPECT_TRUE(discovery.WaitStopped(std::chrono::seconds(3)));
+    EXPECT_FALSE(discovery.IsRunning());
+    discovery.Stop();
+    platform::trace::SetSink({});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "抓取设备线程设定退出"), 1);
+    EXPECT_TRUE(slots.Get(6)->connected) << "the pass that was stopped still completed its slot";
+}
+
+// A listener that gives up on discovery from inside a notification.
+class StoppingListener : public device::IDiscoveryListener {
+  public:
+    device::CDeviceDiscovery* discovery = nullptr;
+    std::atomic<int> arrivals{0};
+    void OnSlotArrived(size_t) override {
+        arrivals.fetch_add(1);
+        discovery->Stop();
+    }
+    void OnSlotRemoved(size_t) override {}
+    void OnFirstPass() override {}
+};
+
+TEST(DiscoveryThread, StopFromInsideANotificationEndsTheLoopWithoutDeadlock) {
+    sim::SimBus bus;
+    device::CSlotList slots;
+    StoppingListener listener;
+    device::CDeviceDiscovery discovery(bus, slots, listener);
+    listener.discovery = &discovery;
+    bus.Add(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(discovery.Start());
+    EXPECT_TRUE(discovery.WaitStopped(std::chrono::seconds(3)));
+    EXPECT_EQ(listener.arrivals.load(), 1) << "the pass ends at the stop";
     discovery.Stop();
     EXPECT_FALSE(discovery.IsRunning());
 }

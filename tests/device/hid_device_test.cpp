@@ -127,6 +127,17 @@ TEST_F(HidDeviceTest, FailedOpenLeavesTheRecordClosed) {
     EXPECT_EQ(hid.Caps().inputReportByteLength, 0);
     EXPECT_FALSE(hid.Open("sim:nothing-here", true, false, false, false));
     hid.Close();  // closing a closed record is harmless
+
+    // Opened, but its description cannot be read: closed again at once.
+    keyboard->SetOpenFails(false);
+    keyboard->SetDescriptorUnreadable(true);
+    EXPECT_FALSE(hid.Open(keyboard->CommandPath(), true, true, true, false));
+    EXPECT_FALSE(hid.IsOpen());
+    EXPECT_EQ(keyboard->OpenHandles(), 0) << "the handle of a failed open is not kept";
+    EXPECT_TRUE(hid.Info(HidReportType::Input).report.empty());
+    EXPECT_EQ(hid.Attributes().vendorId, 0);
+    keyboard->SetDescriptorUnreadable(false);
+    EXPECT_TRUE(hid.Open(keyboard->CommandPath(), true, true, true, false));
 }
 
 TEST_F(HidDeviceTest, ClosingFromAnotherThreadWakesAReadWithoutTimeout) {

@@ -139,6 +139,17 @@ TEST_F(SimBusTest, HandlesReportTheCollectionAndItsDescriptor) {
     const auto parsed = platform::hid::ReportDescriptor::Parse(command->ReportDescriptor());
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->Collections()[3].usage, 0x92);
+
+    // A handle opened while the description is unreadable keeps that state;
+    // the open itself and the handles before and after are unaffected.
+    keyboard->SetDescriptorUnreadable(true);
+    auto broken = bus->Open(keyboard->CommandPath(), ReadWrite());
+    keyboard->SetDescriptorUnreadable(false);
+    auto later = bus->Open(keyboard->CommandPath(), ReadWrite());
+    ASSERT_TRUE(broken && later);
+    EXPECT_TRUE(broken->ReportDescriptor().empty());
+    EXPECT_EQ(later->ReportDescriptor(), command->ReportDescriptor());
+    EXPECT_FALSE(command->ReportDescriptor().empty());
 }
 
 TEST_F(SimBusTest, RepliesReachOnlyTheCommandCollection) {
@@ -292,6 +303,16 @@ TEST_F(SimBusTest, EchoFaultsPutAnotherCommandsCodeInByteThree) {
     EXPECT_EQ(reply[3], cmd::kEndWrite);
     EXPECT_EQ(reply[8], 0xFF);  // the answer itself is right
     EXPECT_EQ(Receive(*command, reply, 10), IoStatus::Timeout);
+
+    // A rejection takes the echo faults too.
+    keyboard->InjectFault({FaultType::Status, 1, kStatusRejected});
+    keyboard->InjectFault(wrong);
+    ASSERT_EQ(Send(*command, cmd::kBeginWrite), IoStatus::Ok);
+    ASSERT_EQ(Receive(*command, reply), IoStatus::Ok);
+    EXPECT_EQ(reply[3], cmd::kEndWrite);
+    EXPECT_EQ(reply[7], kStatusRejected);
+    EXPECT_EQ(Receive(*command, reply, 10), IoStatus::Timeout);
+    EXPECT_FALSE(keyboard->firmware().InWriteBracket()) << "a rejected request is not acted on";
 }
 
 TEST_F(SimBusTest, ALateReplyComesAfterTheTimeoutAndBeforeTheNextReply) {
