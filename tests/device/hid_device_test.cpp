@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -117,6 +118,29 @@ TEST_F(HidDeviceTest, ReportOfAnotherIdFillsNoItem) {
     for (const HidDataItem& item : items) {
         EXPECT_FALSE(item.isDataSet);
     }
+}
+
+TEST_F(HidDeviceTest, ShortReportStopsTheUnpackAtTheFirstUnreadableValue) {
+    ASSERT_TRUE(hid.Open(keyboard->CommandPath(), true, true, true, false));
+    const std::vector<HidDataItem> fresh = hid.Items(HidReportType::Input);
+    const auto isValue = [](const HidDataItem& item) { return !item.isButtonData; };
+    const auto value = std::find_if(fresh.begin(), fresh.end(), isValue);
+    ASSERT_NE(value, fresh.end());
+    const auto at = static_cast<size_t>(value - fresh.begin());
+
+    std::vector<uint8_t> report(hid.Caps().inputReportByteLength, 0);
+    report[0] = static_cast<uint8_t>(value->reportId);
+    std::vector<HidDataItem> items = fresh;
+    EXPECT_TRUE(hid.UnpackReport(items, HidReportType::Input, report));
+    EXPECT_TRUE(items[at].isDataSet);
+    EXPECT_EQ(items[at].status, platform::hid::HidStatus::Success);
+
+    items = fresh;
+    report.resize(10);
+    EXPECT_FALSE(hid.UnpackReport(items, HidReportType::Input, report));
+    EXPECT_FALSE(items[at].isDataSet);
+    EXPECT_EQ(items[at].status, platform::hid::HidStatus::InvalidReportLength);
+    EXPECT_FALSE(hid.UnpackReport(items, HidReportType::Input, {})) << "an empty report";
 }
 
 TEST_F(HidDeviceTest, FailedOpenLeavesTheRecordClosed) {
