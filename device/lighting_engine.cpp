@@ -16,7 +16,6 @@ constexpr uint8_t kWaveLength = 96;
 constexpr uint8_t kBreathHueStep = 16;
 constexpr uint8_t kBlinkHueStep = 16;
 constexpr uint8_t kRippleHueStep = 12;
-constexpr int kPairRingLength = 8;
 
 // LEDs 1-14 of a strip light as mirrored pairs; LED 0 is in none.
 constexpr std::array<std::pair<int, int>, 7> kLedPairs = {
@@ -266,7 +265,7 @@ void LightingEngine::RippleColour(const LightingParams& p, int ownLed, int first
 
 void LightingEngine::FramePairRipple() {
     const LightingParams p = GetLightingParams();
-    RippleLead(p, kPairRingLength, p.direction == 0);
+    RippleLead(p, LightingEngine::kPairRingLength, p.direction == 0);
     for (int k = 0; k < static_cast<int>(kLedPairs.size()); ++k) {
         DecayKeyLevel(k, p.mode != 0);
         RippleColour(p, kLedPairs[k].first, kLedPairs[k].first, kLedPairs[k].second, k);

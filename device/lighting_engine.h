@@ -44,6 +44,9 @@ struct WaveShape {
 
 class LightingEngine {
   public:
+    // Ring entries the pair ripple turns (the whole-ring ripple turns all 23).
+    static constexpr int kPairRingLength = 8;
+
     explicit LightingEngine(MillisecondClock clock = SteadyMilliseconds);
 
     // Configuration.

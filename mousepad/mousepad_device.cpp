@@ -225,18 +225,28 @@ void CVeldmarkMousePadDevice::PublishMirror() {
 }
 
 // Nothing on the pad lights a ring entry by itself; the ripples start from
-// one seeded entry that then runs round the ring.
+// one seeded entry that then runs round the ring. The pair ripple turns only
+// the first entries: one that the whole-ring ripple left further round would
+// stand still there and keep the pad dark, so such entries are dropped and the
+// ripple is seeded again when none is left in reach.
 void CVeldmarkMousePadDevice::SeedRipple(uint8_t mode) {
     if (mode != kModeRipple && mode != kModePairRipple) {
         return;
     }
+    const int turned = mode == kModePairRipple ? device::LightingEngine::kPairRingLength
+                                               : device::KeyLevels::kRingSize;
     device::KeyLevels& keys = Engine().Keys();
+    bool seeded = false;
     for (int i = 0; i < device::KeyLevels::kRingSize; ++i) {
-        if (keys.Ring(i) != 0) {
-            return;
+        if (i >= turned) {
+            keys.SetRing(i, 0);
+        } else {
+            seeded = seeded || keys.Ring(i) != 0;
         }
     }
-    keys.SetRing(0, 1);
+    if (!seeded) {
+        keys.SetRing(0, 1);
+    }
 }
 
 void CVeldmarkMousePadDevice::ResetProfile() {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "device/lighting_key_levels.h"
 #include "tests/mousepad/mousepad_page_fixture.h"
 
 namespace {
@@ -142,6 +145,42 @@ TEST_F(MousepadDeviceTest, CustomModeWithoutStepsIsDarkAndRipplesLightUp) {
             }
         }
         EXPECT_TRUE(lit) << "mode " << int(mode);
+    }
+}
+
+// A ripple carried far round the ring by the whole-ring effect must not leave
+// the pair effect, which only turns the first eight entries, dark for good.
+TEST_F(MousepadDeviceTest, PairRippleLightsUpAfterTheWholeRingRippleRanFarRound) {
+    std::vector<device::LedColor> frame;
+    auto lit = [&] {
+        page->Engine().SnapshotFrame(frame);
+        return std::any_of(frame.begin(), frame.end(),
+                           [](const device::LedColor& led) { return led.alpha != 0; });
+    };
+    auto ringEntryFrom = [&](int first) {
+        for (int i = first; i < device::KeyLevels::kRingSize; ++i) {
+            if (page->Engine().Keys().Ring(i) != 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    UseLighting(6, 4, 4, 0, 255, 0, 0);
+    for (int i = 0; i < 2000 && !ringEntryFrom(12); ++i) {
+        page->LightingPass();
+    }
+    ASSERT_TRUE(ringEntryFrom(12));
+    for (const uint8_t direction : {1, 0}) {
+        UseLighting(7, 4, 4, 0, 255, 0, 0, direction);
+        for (int i = 0; i < 300; ++i) {  // what the last effect left has faded
+            page->LightingPass();
+        }
+        bool seen = false;
+        for (int i = 0; i < 600 && !seen; ++i) {
+            page->LightingPass();
+            seen = lit();
+        }
+        EXPECT_TRUE(seen) << "direction " << int(direction);
     }
 }
 
