@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "device/usb_device.h"
+#include "platform/ui/tree_observer.h"
 #include "tests/device/usb_device_test_support.h"
 
 namespace {
@@ -19,6 +20,20 @@ class CountingPage : public CVeldmarkUSBDevice {
     void TimerHook1004() override { ++hooks; }
     void PollStatus() override { ++polls; }
     int connects = 0, pushes = 0, reads = 0, hooks = 0, polls = 0;
+};
+
+// Counts the repaints one control asks for.
+class RepaintCounter : public ui::TreeObserver {
+  public:
+    explicit RepaintCounter(const ui::Control* watched) : m_watched(watched) {}
+    void OnPropertyChanged(ui::Control&, ui::Property) override {}
+    void OnChildInserted(ui::Container&, ui::Control&, size_t) override {}
+    void OnChildRemoving(ui::Container&, ui::Control&, size_t) override {}
+    void OnRepaintRequested(ui::Control& control) override { repaints += &control == m_watched; }
+    int repaints = 0;
+
+  private:
+    const ui::Control* m_watched;
 };
 
 class DeviceOptionTest : public PageTest {
@@ -132,6 +147,26 @@ TEST_F(DeviceOptionTest, WithTheChannelOpenPushesRepeatAndPollingFollowsExtra) {
     page->SetExtra(0);
     host->AdvanceBy(10000);
     EXPECT_EQ(page->polls, 3);  // the one already armed runs, then no more
+}
+
+TEST_F(DeviceOptionTest, PushesRepaintThePreviewOnlyWhileSelectedAndThePreviewIsOn) {
+    ui::Control* preview = page->Add(std::make_unique<ui::Control>());
+    entry->SetPreviewControl(preview);
+    RepaintCounter counter(preview);
+    window->AddObserver(&counter);
+    ASSERT_TRUE(OpenChannel());
+    entry->Select(false);
+    entry->StartConnect();
+    host->AdvanceBy(500 + 50);
+    EXPECT_EQ(counter.repaints, 0);
+    entry->Select(true);
+    host->AdvanceBy(50);
+    EXPECT_EQ(counter.repaints, 10);
+    page->SetPreviewActive(false);
+    host->AdvanceBy(50);
+    EXPECT_EQ(counter.repaints, 10);
+    EXPECT_EQ(page->pushes, 30);  // the pushes themselves go on
+    window->RemoveObserver(&counter);
 }
 
 TEST_F(DeviceOptionTest, OneShotTimersReachTheirPageOperations) {
