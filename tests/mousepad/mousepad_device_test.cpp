@@ -60,6 +60,22 @@ TEST_F(MousepadDeviceTest, ConnectsHalfASecondAfterArrivalAndStreamsEveryFiveMil
     EXPECT_EQ(pad->firmware().Violations().Total(), 0u) << pad->firmware().Violations().Describe();
 }
 
+// A pad that refuses the information read is still lit: the failed
+// sequence stops there and the connection goes on with the profile.
+TEST_F(MousepadDeviceTest, RefusedInformationReadStopsThatSequenceButThePadIsStillLit) {
+    UseLighting(3, 4, 2, 0);
+    pad->InjectFault({sim::FaultType::Status, 1, sim::kStatusRejected});
+    Arrive();
+    host->AdvanceBy(500);
+    EXPECT_FALSE(HasCommand(pad->firmware(), sim::cmd::kReadDeviceInfo));
+    EXPECT_EQ(pad->firmware().CommitCount(), 0u);
+    EXPECT_TRUE(page->IsLightingThreadRunning());
+    const uint8_t b = kBrightnessLevels[4];
+    const std::vector<uint8_t> expected =
+        StreamOf(std::vector<device::LedColor>(15, device::LedColor{200, 100, 50, b}));
+    EXPECT_TRUE(StreamedFrameMatches([&](const auto& f) { return f == expected; }));
+}
+
 TEST_F(MousepadDeviceTest, StreamedFramesFollowTheTablesOfEachMode) {
     Arrive();
     host->AdvanceBy(500);
