@@ -340,6 +340,11 @@ TEST_F(ProfileListTest, ExportWritesTheSelectedDocumentAsLoadedWithItsNames) {
     EXPECT_EQ(list.ExportProfile("").result, ProfileResult::Unchanged);
     EXPECT_EQ(list.ExportProfile(Root() + "no/such/dir/out.json").result,
               ProfileResult::WriteFailed);
+
+    ProfileList none;  // never initialised: nothing is selected
+    none.SetPaths(Root() + "empty/", m_default);
+    EXPECT_EQ(none.ExportProfile(Root() + "none.json").result, ProfileResult::Refused);
+    EXPECT_FALSE(std::filesystem::exists(Root() + "none.json"));
 }
 
 }  // namespace
