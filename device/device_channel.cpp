@@ -151,15 +151,20 @@ int CDeviceChannel::Single(DeviceCommand code, std::span<uint8_t> reply) {
     return Exchange(request, reply, got);
 }
 
-int CDeviceChannel::Chunked(DeviceCommand code, uint32_t baseAddress, std::span<const uint8_t> out,
+int CDeviceChannel::Chunked(DeviceCommand code, uint64_t baseAddress, std::span<const uint8_t> out,
                             std::span<uint8_t> in, std::mutex& lock) {
     const size_t total = out.empty() ? in.size() : out.size();
+    // Addresses are 16 bits on the wire: a transfer running past the top
+    // would wrap round and land on the start of the device's memory.
+    if (total > 0 && baseAddress + total > kAddressSpace) {
+        return channel_result::kNoReply;
+    }
     // Zeroed once per command: the bytes after a short last chunk's data keep
     // the previous chunk's bytes, as the device's checksum expects.
     Report request{};
     for (size_t offset = 0; offset < total; offset += kChunkSize) {
         const size_t length = std::min(kChunkSize, total - offset);
-        SetHeader(request, code, length, baseAddress + static_cast<uint32_t>(offset));
+        SetHeader(request, code, length, static_cast<uint32_t>(baseAddress + offset));
         if (!out.empty()) {
             std::memcpy(request.data() + kDataByte, out.data() + offset, length);
         }
@@ -239,7 +244,8 @@ int CDeviceChannel::WriteKeyTable(std::span<const uint8_t> buffer, int index) {
 
 int CDeviceChannel::WriteColorTable(std::span<const uint8_t> buffer, uint32_t group,
                                     uint32_t groupSize) {
-    return Chunked(DeviceCommand::WriteColorTable, group * groupSize, buffer, {}, streamLock);
+    return Chunked(DeviceCommand::WriteColorTable, uint64_t{group} * groupSize, buffer, {},
+                   streamLock);
 }
 
 int CDeviceChannel::StreamFrame(std::span<const uint8_t> frame) {
@@ -288,7 +294,7 @@ int CDeviceChannel::WriteMacroImage(std::span<const uint8_t> image) {
 }
 
 int CDeviceChannel::ReadBytes(std::span<uint8_t> buffer, uint16_t address) {
-    if (buffer.size() > kChunkSize) {
+    if (buffer.size() > kChunkSize || address + buffer.size() > kAddressSpace) {
         return channel_result::kNoReply;
     }
     Report request{};

@@ -12,7 +12,8 @@
 //
 // Result codes of every operation:
 //   1     success
-//   0     channel not open or suspended, or the reply did not arrive
+//   0     channel not open or suspended, or the reply did not arrive, or the
+//         transfer does not fit the buffer or the 16-bit address space (nothing sent)
 //  -1     the request could not be written
 //  -102   the device answered status 0xFF
 //  -103   the device answered status 0xFE
@@ -72,6 +73,9 @@ class CDeviceChannel {
     static constexpr uint16_t kMaxBlockSize = 512;
     static constexpr int kTimeoutMs = 1000;
     static constexpr int kSlowTimeoutMs = 5000;
+    // Size of the 16-bit address space of requests; a transfer that would run
+    // past its end is refused with 0 before anything is sent.
+    static constexpr uint64_t kAddressSpace = 0x10000;
 
     // The interface is reached through the process-wide backend, or the given one.
     CDeviceChannel();
@@ -146,7 +150,7 @@ class CDeviceChannel {
     struct Request;
 
     int Single(DeviceCommand code, std::span<uint8_t> reply);
-    int Chunked(DeviceCommand code, uint32_t baseAddress, std::span<const uint8_t> out,
+    int Chunked(DeviceCommand code, uint64_t baseAddress, std::span<const uint8_t> out,
                 std::span<uint8_t> in, std::mutex& lock);
     int StreamChunks(std::span<const uint8_t> frame);
     int ExchangeLocked(std::span<const uint8_t> request, std::span<uint8_t> reply,

@@ -252,6 +252,25 @@ TEST_F(DeviceChannelTest, EmptyTransfersSendNothingAndSucceed) {
     EXPECT_EQ(keyboard->firmware().RequestCount(), 0u);
 }
 
+// Addresses travel as 16 bits: a transfer past the top would wrap round onto
+// the start of the device's memory.
+TEST_F(DeviceChannelTest, TransfersThatWouldRunPastTheAddressSpaceAreRefusedUnsent) {
+    const Bytes group0 = keyboard->firmware().ColorGroup(0);
+    EXPECT_EQ(channel.WriteColorTable(Pattern(378, 8), 128, 512), 0);
+    EXPECT_EQ(channel.WriteColorTable(Pattern(3, 8), 0x800000, 512), 0);
+    EXPECT_EQ(channel.WriteParameters(Pattern(57, 1), 0xFFF0), 0);
+    Bytes read(20);
+    EXPECT_EQ(channel.ReadParameters(read, 0xFFF0), 0);
+    EXPECT_EQ(channel.ReadBytes(read, 0xFFF0), 0);
+    EXPECT_EQ(keyboard->firmware().RequestCount(), 0u);
+    EXPECT_EQ(keyboard->firmware().ColorGroup(0), group0);
+
+    // The very top is still asked for (this device has no memory there).
+    Bytes last(16);
+    EXPECT_EQ(channel.ReadParameters(last, 0xFFF0), -103);
+    EXPECT_EQ(Requests().at(0), Request(0x05, 16, 0xFFF0, {}));
+}
+
 TEST_F(DeviceChannelTest, ExchangeZeroPadsShortRequestsAndCutsLongOnesAtSixtyFourBytes) {
     Bytes reply(64);
     size_t got = 0;
