@@ -16,7 +16,9 @@ std::string CJsonFile::ReadText(const std::string& path) const {
     errno = 0;
     std::string text;
     bool complete = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that a named pipe or a device node in a profile's place
+    // cannot hold the caller in open(); only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat info {};
     if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         // Read up to the size the file had when opened; a file that grows

@@ -1,11 +1,17 @@
 #include "profile/json_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include "profile/json_fields.h"
 #include "profile/profile_paths.h"
@@ -80,6 +86,27 @@ TEST_F(JsonFile, WriteStoresStyledTextWithTrailingNewlineAndUtf8RoundTrips) {
     const std::string text = ReadText(Root() + "out.json");
     EXPECT_EQ(text, Json::StyledWriter().write(value) + "\n");
     EXPECT_EQ(ReadJson(Root() + "out.json")["profilename"].asString(), "Профиль 配置");
+}
+
+TEST_F(JsonFile, PipeInAFilesPlaceReadsAsNothingWithoutBlocking) {
+    const std::string path = Root() + "pipe.Json";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    auto done = std::make_shared<std::promise<JsonLoadStatus>>();
+    std::future<JsonLoadStatus> result = done->get_future();
+    std::thread([path, done] {
+        JsonLoadStatus status = JsonLoadStatus::Ok;
+        (void)CJsonFile().Load(path, &status);
+        done->set_value(status);
+    }).detach();
+    const bool returned = result.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!returned) {
+        // Give the blocked reader a writer so that it can end.
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ::close(fd);
+        result.wait();
+    }
+    ASSERT_TRUE(returned) << "reading a pipe must not wait for a writer";
+    EXPECT_EQ(result.get(), JsonLoadStatus::Empty);
 }
 
 TEST_F(JsonFile, WriteIntoMissingFolderFailsWithOne) {
