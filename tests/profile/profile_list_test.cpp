@@ -110,6 +110,23 @@ TEST_F(ProfileListTest, EveryOperationSeesChangesMadeByAnotherWriter) {
     EXPECT_EQ(ReadJson(tool.ListPath())["profilelist"].size(), 3u);
 }
 
+TEST_F(ProfileListTest, SelectionSurvivesARestartAndIndexesOutsideTheListAreRefused) {
+    ProfileList list = Open();
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.AddProfile().Ok());
+    ASSERT_TRUE(list.SelectProfile(1).Ok());
+    EXPECT_EQ(list.GetSelectedId(), list.GetEntries()[1].uuid);
+    for (const int index : {3, -1}) {
+        EXPECT_EQ(list.SelectProfile(index).result, ProfileResult::Refused) << index;
+    }
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    EXPECT_EQ(ReadJson(list.ListPath())["profileselect"].asInt(), 1);
+
+    ProfileList restarted = Open();
+    EXPECT_EQ(restarted.GetSelectedIndex(), 1);
+    EXPECT_EQ(restarted.GetSelectedId(), list.GetSelectedId());
+}
+
 // ---- Add, copy and import names ----
 
 TEST_F(ProfileListTest, AddTakesTheSmallestFreeNumberIgnoringCase) {
