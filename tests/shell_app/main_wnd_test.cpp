@@ -103,6 +103,32 @@ TEST_F(MainWndTest, UnplugSelectedSelectsTheOtherAndUnplugLastShowsTheNotice) {
     EXPECT_EQ(window->FindControl<ui::TabLayout>("device_power_switch")->GetCurSel(), 0);
 }
 
+// With one device left there is nothing to keep in step: its synchronised
+// mark goes and no stream stays paused for a partner that has gone.
+TEST_F(MainWndTest, LosingTheSecondDeviceEndsSynchronisationAndUnpausesTheStreams) {
+    Start();
+    Plug(sim::DeviceKind::Keyboard);
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    EntryOf(Keyboard())->SetSynchro(true);
+    EntryOf(Pad())->SetSynchro(true);
+    Keyboard()->Channel().streamPaused.store(true);
+    for (int i = 0; i < window->EntryCount(); ++i) {
+        if (window->EntryAt(i) == EntryOf(Pad())) {
+            window->ShowEntry(i, true, false);  // both still shown
+        }
+    }
+    EXPECT_TRUE(EntryOf(Keyboard())->IsSynchro());
+    EXPECT_TRUE(Keyboard()->Channel().streamPaused.load());
+
+    bus->Unplug(pad);
+    ASSERT_TRUE(WaitFor([&] { return !EntryOf(Pad())->IsShown(); }));
+    EXPECT_FALSE(EntryOf(Keyboard())->IsSynchro());
+    EXPECT_FALSE(EntryOf(Pad())->IsSynchro());
+    EXPECT_FALSE(Keyboard()->Channel().streamPaused.load());
+}
+
 TEST_F(MainWndTest, ReplugAfterRemovalReopensTheChannel) {
     Start();
     auto pad = Plug(sim::DeviceKind::Mousepad);
