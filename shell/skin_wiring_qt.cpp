@@ -1,13 +1,11 @@
 #include "shell/skin_wiring_qt.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "shell/qt/qt_host.h"
 #include "shell/qt/skin.h"
@@ -52,18 +50,6 @@ class ChooserDismissal final : public QObject {
     QPointer<QWidget> m_view;
 };
 
-bool ApplyStyleSheetFile(const QString& skinFolder, const std::string& sheet) {
-    const QString path = QDir(skinFolder).filePath(QString::fromStdString(sheet));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return false;
-    }
-    // Qt would resolve url() against the working directory, not the sheet's folder.
-    const QString folder = QFileInfo(path).absolutePath();
-    qApp->setStyleSheet(qthost::ResolveStyleSheetUrls(QString::fromUtf8(file.readAll()), folder));
-    return true;
-}
-
 // The chooser's layout has no caption, which would give it a desktop frame.
 void MakePopup(QWidget& view) {
     if (view.windowType() == Qt::Tool && (view.windowFlags() & Qt::FramelessWindowHint)) {
@@ -81,7 +67,12 @@ SkinHooks QtSkinHooks(qthost::QtHost& host, const ui::Window& mainWindow) {
     auto dismissal = std::make_shared<ChooserDismissal>();
     SkinHooks hooks;
     hooks.applyStyleSheet = [&host](const std::string& sheet) {
-        return ApplyStyleSheetFile(host.GetSkin().Folder(), sheet);
+        const std::optional<QString> text =
+            host.GetSkin().ReadStyleSheet(QString::fromStdString(sheet));
+        if (text) {
+            qApp->setStyleSheet(*text);
+        }
+        return text.has_value();
     };
     hooks.clientOrigin = [&host, &mainWindow] {
         const QWidget* view = host.ViewOf(mainWindow);

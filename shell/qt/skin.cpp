@@ -14,14 +14,19 @@ QString Skin::LoadStyleSheet(QString* error) const {
     if (!QFileInfo::exists(path)) {
         return {};
     }
+    return ReadStyleSheet(QLatin1String(kStyleSheetFile), error).value_or(QString());
+}
+
+std::optional<QString> Skin::ReadStyleSheet(const QString& relative, QString* error) const {
+    const QString path = QDir(Folder()).filePath(relative);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error != nullptr) {
             *error = QStringLiteral("open %1: %2").arg(path, file.errorString());
         }
-        return {};
+        return std::nullopt;
     }
-    return ResolveStyleSheetUrls(QString::fromUtf8(file.readAll()), Folder());
+    return ResolveStyleSheetUrls(QString::fromUtf8(file.readAll()), QFileInfo(path).absolutePath());
 }
 
 QString ResolveStyleSheetUrls(const QString& qss, const QString& folder) {

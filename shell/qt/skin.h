@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <optional>
 
 #include "platform/ui/ui_types.h"
 #include "shell/qt/skin_image.h"
@@ -28,6 +29,10 @@ class Skin {
     // skin has none; `error` (when given) then says why, and stays empty for a skin that
     // simply ships no stylesheet.
     QString LoadStyleSheet(QString* error = nullptr) const;
+    // A stylesheet of the skin by its path relative to the skin folder, its relative
+    // url(...) references made absolute against the sheet's own folder. Nothing when it
+    // cannot be read (`error`, when given, says why).
+    std::optional<QString> ReadStyleSheet(const QString& relative, QString* error = nullptr) const;
 
   private:
     SkinImages m_images;
