@@ -265,7 +265,7 @@ void LightingEngine::RippleColour(const LightingParams& p, int ownLed, int first
 
 void LightingEngine::FramePairRipple() {
     const LightingParams p = GetLightingParams();
-    RippleLead(p, LightingEngine::kPairRingLength, p.direction == 0);
+    RippleLead(p, kPairRingLength, p.direction == 0);
     for (int k = 0; k < static_cast<int>(kLedPairs.size()); ++k) {
         DecayKeyLevel(k, p.mode != 0);
         RippleColour(p, kLedPairs[k].first, kLedPairs[k].first, kLedPairs[k].second, k);
