@@ -14,8 +14,11 @@ run_ctest() {
 }
 
 echo "== formatting"
-(cd "$root" && find platform device sim profile mousepad shell tools tests bench fuzz \
-    -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror)
+folders=()
+for d in platform device sim profile editors keyboard mouse mousepad headset update shell tools tests bench fuzz; do
+    [ -d "$root/$d" ] && folders+=("$d")
+done
+(cd "$root" && find "${folders[@]}" \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror)
 
 echo "== plain build: every test"
 "$root/scripts/build.sh" plain
