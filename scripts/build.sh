@@ -11,6 +11,11 @@ args=(-S "$root" -B "$dir" -DVELDMARK_SANITIZE="$config")
 if command -v ninja >/dev/null; then
     args+=(-G Ninja)
 fi
+# A compiler cache, when one is installed, makes rebuilds of other checkouts cheap.
+if command -v ccache >/dev/null; then
+    args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+fi
 case "$config" in
     plain) ;;
     asan|tsan)
