@@ -65,6 +65,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     SetMessageHandler([this](uint32_t message, intptr_t wParam, intptr_t lParam, bool& handled) {
         return OnMessage(message, wParam, lParam, handled);
     });
+    AddWindowRoutes();
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;
@@ -221,10 +222,8 @@ void CMainWnd::OnNotify(const ui::Notification& n) {
         }
     } else if (RouteToProfileList(n)) {
         return;
-    } else if (n.Is(ui::notify::kClick)) {
-        OnClick(n.SenderName());
-    } else if (n.Is(ui::notify::kSelectChanged) && n.SenderName() == "device_select") {
-        OnDeviceSelectChanged();
+    } else {
+        m_routes.Dispatch(n);
     }
 }
 
@@ -371,25 +370,27 @@ void CMainWnd::OnWindowTimer(int id) {
     }
 }
 
-void CMainWnd::OnClick(const std::string& name) {
-    if (EqualsNoCase(name, "closebtn")) {
-        OnCloseButton();
-    } else if (EqualsNoCase(name, "minbtn")) {
-        Minimize();
-    } else if (EqualsNoCase(name, "maxbtn")) {
-        Maximize();
-    } else if (EqualsNoCase(name, "restorebtn")) {
-        Restore();
-    } else if (EqualsNoCase(name, "skinbtn")) {
+void CMainWnd::AddWindowRoutes() {
+    using ui::notify::kClick;
+    auto click = [this](std::string_view name, std::function<void()> action) {
+        m_routes.On(kClick, name,
+                    [action = std::move(action)](const app::RouteCall&) { action(); });
+    };
+    click("closebtn", [this] { OnCloseButton(); });
+    click("minbtn", [this] { Minimize(); });
+    click("maxbtn", [this] { Maximize(); });
+    click("restorebtn", [this] { Restore(); });
+    click("skinbtn", [this] {
         ui::Control* anchor = FindControl("skinbtn");
         if (m_openSkinChooser && anchor != nullptr) {
             m_openSkinChooser(*anchor);
         }
-    } else if (EqualsNoCase(name, "nodevice_ok_btn")) {
-        Hide();
-    } else if (EqualsNoCase(name, "control_light_status")) {
-        ToggleLightControl();
-    }
+    });
+    click("nodevice_ok_btn", [this] { Hide(); });
+    click("control_light_status", [this] { ToggleLightControl(); });
+    m_routes.On(
+        ui::notify::kSelectChanged, "device_select",
+        [this](const app::RouteCall&) { OnDeviceSelectChanged(); }, app::NameMatch::Exact);
 }
 
 void CMainWnd::OnCloseButton() {

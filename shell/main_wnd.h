@@ -32,6 +32,7 @@
 #include "platform/session/session_services.h"
 #include "platform/ui/window.h"
 #include "platform/ui/worker.h"
+#include "shell/event_routes.h"
 
 class CVeldmarkUSBDevice;
 class CDeviceOptionUI;
@@ -132,7 +133,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     void InitWindow();
     void OnWindowInit();
     void OnWindowTimer(int id);
-    void OnClick(const std::string& name);
+    // The window's own routes: title buttons, the light switch, the device list.
+    void AddWindowRoutes();
     // Clicks and choices inside a page's profile list go to that list. True when handled.
     bool RouteToProfileList(const ui::Notification& n);
     void OnTray(intptr_t mouseMessage);
@@ -175,6 +177,9 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
 
     MainWndServices m_services;
     ui::WindowRef m_ref;
+    // Control notifications by type and sender name; each group of routes is
+    // added in the constructor.
+    app::EventRoutes m_routes;
     std::unique_ptr<device::CSlotList> m_slots;
     std::unique_ptr<device::CDeviceDiscovery> m_discovery;
     ui::Worker m_updateWorker;
