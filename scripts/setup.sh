@@ -10,6 +10,9 @@ packages=(
     clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     xvfb xauth x11-utils imagemagick
+    libglib2.0-dev libxcb1-dev libxcb-xkb-dev
+    gsettings-desktop-schemas libglib2.0-bin dbus-daemon dbus-bin dconf-service dconf-gsettings-backend
+    x11-xserver-utils
     fonts-noto-core fonts-noto-cjk
 )
 # Extra packages a caller asks for (for example the kernel test bed's).
