@@ -379,8 +379,11 @@ void CVeldmarkUSBDevice::SetProfilePaths() {
         profile::ProfileList list;
         list.SetPaths(ProfileFolder(), DefaultDocumentPath());
         list.SetDeviceKind(m_kind);
-        list.InitProfiles();
-        m_profileId = list.GetSelectedId();
+        // A list that cannot be read leaves no identifier: the page then
+        // neither loads nor saves a document.
+        if (list.InitProfiles().Ok()) {
+            m_profileId = list.GetSelectedId();
+        }
     }
     const std::string folder = ProfileFolder();
     m_document->SetProfilePath(m_profileId.empty() ? std::string()

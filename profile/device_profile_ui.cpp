@@ -7,6 +7,7 @@
 #include "platform/ui/edit.h"
 #include "platform/ui/list.h"
 #include "platform/ui/window.h"
+#include "profile/user_file.h"
 
 namespace {
 
@@ -52,10 +53,50 @@ ui::Edit* CDeviceProfileUI::NameEdit() {
 // --- list operations ------------------------------------------------------------------
 
 void CDeviceProfileUI::InitProfiles() {
-    m_list.InitProfiles();
+    const profile::ProfileOutcome outcome = Tell(m_list.InitProfiles());
+    m_unreadable = !outcome.Ok();
     FillCombo();
-    SelectProfile(m_list.GetSelectedIndex());
+    if (m_unreadable) {
+        ShowUnreadable(outcome.detail);
+    } else {
+        if (ui::Edit* edit = NameEdit()) {
+            edit->SetEnabled(true);
+        }
+        SelectProfile(m_list.GetSelectedIndex());
+    }
     HideTabsForKind();
+}
+
+// The page stays usable but shows that its profiles could not be read;
+// every profile button then only tries to read the list again.
+void CDeviceProfileUI::ShowUnreadable(const std::string& reason) {
+    if (ui::Edit* edit = NameEdit()) {
+        edit->SetText("Profiles could not be read: " + profile::EscapeForDisplay(reason));
+        edit->SetEnabled(false);
+    }
+}
+
+profile::ProfileOutcome CDeviceProfileUI::Tell(profile::ProfileOutcome outcome) {
+    for (const std::string& notice : outcome.notices) {
+        ShowText(notice);
+    }
+    if (outcome.result == profile::ProfileResult::ReadFailed ||
+        outcome.result == profile::ProfileResult::WriteFailed ||
+        outcome.result == profile::ProfileResult::InvalidInput) {
+        ShowText(outcome.detail);
+    }
+    return outcome;
+}
+
+void CDeviceProfileUI::ShowText(const std::string& text) {
+    const std::string shown = profile::EscapeForDisplay(text);
+    if (m_messageSink) {
+        m_messageSink(shown);
+        return;
+    }
+    if (ui::Window* window = GetWindow()) {
+        window->Context().host.ShowMessageBox(window, "", shown, ui::MessageButtons::Ok);
+    }
 }
 
 void CDeviceProfileUI::FillCombo() {
@@ -64,8 +105,11 @@ void CDeviceProfileUI::FillCombo() {
         return;
     }
     combo->RemoveAll();
+    if (m_unreadable) {
+        return;
+    }
     for (const profile::ProfileEntry& entry : m_list.GetEntries()) {
-        combo->AddTextItem(entry.name, entry.name, kItemHeight);
+        combo->AddTextItem(profile::EscapeForDisplay(entry.name), entry.name, kItemHeight);
     }
 }
 
@@ -77,20 +121,26 @@ void CDeviceProfileUI::ShowSelection(int index) {
     const auto& entries = m_list.GetEntries();
     if (ui::Edit* edit = NameEdit();
         edit != nullptr && index >= 0 && index < static_cast<int>(entries.size())) {
-        edit->SetText(entries[index].name);
+        edit->SetText(profile::EscapeForDisplay(entries[index].name));
     }
 }
 
+// Every operation re-read the list, which another process may have
+// changed: the drop-down is filled again from it.
 void CDeviceProfileUI::SelectProfile(int index) {
-    if (index < 0 || index >= static_cast<int>(m_list.GetEntries().size())) {
+    if (m_unreadable || index < 0 || index >= static_cast<int>(m_list.GetEntries().size())) {
         return;
     }
-    m_list.SelectProfile(index);
+    const size_t before = m_list.GetEntries().size();
+    Tell(m_list.SelectProfile(index));
+    if (m_list.GetEntries().size() != before) {
+        FillCombo();
+    }
     ShowSelection(m_list.GetSelectedIndex());
 }
 
 profile::ProfileOutcome CDeviceProfileUI::AddProfile() {
-    profile::ProfileOutcome outcome = m_list.AddProfile();
+    profile::ProfileOutcome outcome = Tell(m_list.AddProfile());
     if (outcome.Ok()) {
         FillCombo();
         SelectProfile(m_list.GetSelectedIndex());
@@ -99,7 +149,7 @@ profile::ProfileOutcome CDeviceProfileUI::AddProfile() {
 }
 
 profile::ProfileOutcome CDeviceProfileUI::DeleteProfile() {
-    profile::ProfileOutcome outcome = m_list.DeleteProfile();
+    profile::ProfileOutcome outcome = Tell(m_list.DeleteProfile());
     if (outcome.Ok()) {
         FillCombo();
         SelectProfile(m_list.GetSelectedIndex());
@@ -108,7 +158,7 @@ profile::ProfileOutcome CDeviceProfileUI::DeleteProfile() {
 }
 
 profile::ProfileOutcome CDeviceProfileUI::CopyProfile() {
-    profile::ProfileOutcome outcome = m_list.CopyProfile();
+    profile::ProfileOutcome outcome = Tell(m_list.CopyProfile());
     if (outcome.Ok()) {
         FillCombo();
         ShowSelection(m_list.GetSelectedIndex());
@@ -117,25 +167,20 @@ profile::ProfileOutcome CDeviceProfileUI::CopyProfile() {
 }
 
 profile::ProfileOutcome CDeviceProfileUI::RenameProfile(const std::string& name) {
-    profile::ProfileOutcome outcome = m_list.RenameProfile(name);
+    profile::ProfileOutcome outcome = Tell(m_list.RenameProfile(name));
     if (outcome.Ok()) {
-        const int index = m_list.GetSelectedIndex();
-        ui::Combo* combo = ComboBox();
-        if (ui::ListElement* item = combo ? combo->GetItem(index) : nullptr) {
-            item->SetText(m_list.GetEntries()[index].name);
-            item->SetUserData(m_list.GetEntries()[index].name);
-        }
-        ShowSelection(index);
+        FillCombo();
+        ShowSelection(m_list.GetSelectedIndex());
     }
     return outcome;
 }
 
 profile::ProfileOutcome CDeviceProfileUI::RestoreDefaults() {
-    return m_list.RestoreDefaults();
+    return Tell(m_list.RestoreDefaults());
 }
 
 profile::ProfileOutcome CDeviceProfileUI::ImportProfile(const std::string& path) {
-    profile::ProfileOutcome outcome = m_list.ImportProfile(path);
+    profile::ProfileOutcome outcome = Tell(m_list.ImportProfile(path));
     if (outcome.Ok()) {
         FillCombo();
         ShowSelection(m_list.GetSelectedIndex());
@@ -144,7 +189,7 @@ profile::ProfileOutcome CDeviceProfileUI::ImportProfile(const std::string& path)
 }
 
 profile::ProfileOutcome CDeviceProfileUI::ExportProfile(const std::string& path) {
-    return m_list.ExportProfile(path);
+    return Tell(m_list.ExportProfile(path));
 }
 
 int CDeviceProfileUI::GetSelectedIndex() {
@@ -178,6 +223,15 @@ void CDeviceProfileUI::HideTabsForKind() {
 
 bool CDeviceProfileUI::HandleTrigger(const ui::Notification& n) {
     const std::string& name = n.SenderName();
+    if (m_unreadable && (n.Is(ui::notify::kClick) || n.Is(ui::notify::kItemSelect)) &&
+        name != "profile_fun_spread_btn") {
+        // Nothing is done on a list that could not be read; the user may
+        // have mended the folder since, so it is read again first.
+        InitProfiles();
+        if (m_unreadable) {
+            return true;
+        }
+    }
     if (n.Is(ui::notify::kItemSelect) && name == "device_profile_combo") {
         SelectProfile(GetSelectedIndex());
         ReloadDevice();
@@ -251,7 +305,12 @@ void CDeviceProfileUI::ReloadDevice() {
     if (m_page == nullptr) {
         return;
     }
-    ReportCommit(m_page->SwitchProfile(GetSelectedId()));
+    const int result = m_page->SwitchProfile(GetSelectedId());
+    // A document that could not be read is left as it is; the user hears why.
+    if (const std::string& failure = m_page->Document().GetLastFailure(); !failure.empty()) {
+        ShowText(failure);
+    }
+    ReportCommit(result);
 }
 
 // 1 is success and 0 means the device is not attached (nothing to commit);

@@ -16,8 +16,16 @@
 // the bound device page loads and commits it; a failed commit is reported
 // with "message_text_7" (write failed) or "message_text_16" (other results).
 //
+// A refused operation (a file that cannot be read or written, a limit) and
+// every notice of the list (a damaged file kept as ".bad", refused entries)
+// reach the user through the message sink, naming the file and the reason.
+// When the list cannot be read at all the drop-down stays empty, the name
+// edit says so, nothing is written, and any profile button reads the list
+// again before it does anything.
+//
 // Threads: UI thread only.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +53,12 @@ class CDeviceProfileUI : public ui::HorizontalLayout, public ProfileSelectionVie
     int GetDeviceKind() const { return m_kind; }
     // The page that loads and commits the current profile (may be null).
     void SetDevice(CVeldmarkUSBDevice* page) { m_page = page; }
+    // Shows a plain text to the user (the application's message box); without
+    // one the window host's message box is used.
+    using MessageSink = std::function<void(const std::string& text)>;
+    void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    // True while the list could not be read (the page shows why).
+    bool IsUnreadable() const { return m_unreadable; }
 
     // Reads (or creates) the list, fills the drop-down, selects the stored
     // profile and hides the tabs the device kind does not use.
@@ -82,10 +96,16 @@ class CDeviceProfileUI : public ui::HorizontalLayout, public ProfileSelectionVie
     void ShowMessage(const std::string& key, int value, bool withValue);
     void ImportWithDialog();
     void ExportWithDialog();
+    // Tells the user what an operation refused or noticed; returns `outcome`.
+    profile::ProfileOutcome Tell(profile::ProfileOutcome outcome);
+    void ShowText(const std::string& text);
+    void ShowUnreadable(const std::string& reason);
 
     profile::ProfileList m_list;
     int m_kind = 0;
     CVeldmarkUSBDevice* m_page = nullptr;
     ui::Combo* m_combo = nullptr;
     ui::Edit* m_nameEdit = nullptr;
+    MessageSink m_messageSink;
+    bool m_unreadable = false;
 };

@@ -13,39 +13,28 @@
 #include "profile/user_file.h"
 
 std::string CJsonFile::ReadText(const std::string& path) const {
-    errno = 0;
-    std::string text;
-    bool complete = false;
-    // Non-blocking so that a named pipe or a device node in a profile's place
-    // cannot hold the caller in open(); only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info {};
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        // Read up to the size the file had when opened; a file that grows
-        // meanwhile is read to its end.
-        text.resize(static_cast<size_t>(info.st_size));
-        size_t done = 0;
-        for (;;) {
-            if (done == text.size()) {
-                text.resize(done + 4096);
-            }
-            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                complete = n == 0 && done >= static_cast<size_t>(info.st_size);
-                break;
-            }
-            done += static_cast<size_t>(n);
+    profile::UserFileRead read = profile::ReadUserFile(path, profile::kDocumentCap);
+    platform::trace::Format("readjsonFile 错误吗：：%d", read.error);
+    return read.Ok() ? std::move(read.bytes) : std::string();
+}
+
+JsonRead CJsonFile::Read(const std::string& path, std::size_t cap) const {
+    JsonRead result;
+    result.file = profile::ReadUserFile(path, cap);
+    platform::trace::Format("readjsonFile 错误吗：：%d", result.file.error);
+    if (!result.file.Ok()) {
+        if (!result.file.MayReplace() || result.file.status == profile::FileStatus::Missing) {
+            platform::trace::Write(result.file.Reason());
         }
-        text.resize(done);
+        return result;
     }
-    if (fd >= 0) {
-        ::close(fd);
+    bool ok = false;
+    result.value = Parse(result.file.bytes, &ok);
+    if (!ok) {
+        result.file.status = profile::FileStatus::Damaged;
+        result.file.damage = result.file.bytes.empty() ? "the file is empty" : "not JSON";
     }
-    platform::trace::Format("readjsonFile 错误吗：：%d", errno);
-    return complete ? text : std::string();
+    return result;
 }
 
 Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
@@ -69,26 +58,31 @@ Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
 
 Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
                             std::string* parsedText) const {
-    std::string text = ReadText(path);
+    JsonRead read = Read(path);
     JsonLoadStatus result = JsonLoadStatus::Ok;
-    Json::Value value;
-    if (text.empty()) {
-        platform::trace::Write(path);
-        result = profile::FileExists(path) ? JsonLoadStatus::Empty : JsonLoadStatus::Missing;
-    } else {
-        bool ok = false;
-        value = Parse(text, &ok);
-        if (!ok) {
-            result = JsonLoadStatus::Damaged;
-        }
+    switch (read.file.status) {
+        case profile::FileStatus::Ok:
+            break;
+        case profile::FileStatus::Missing:
+            result = JsonLoadStatus::Missing;
+            break;
+        case profile::FileStatus::Damaged:
+            result = read.file.bytes.empty() ? JsonLoadStatus::Empty : JsonLoadStatus::Damaged;
+            break;
+        case profile::FileStatus::Unreadable:
+            result = JsonLoadStatus::Unreadable;
+            break;
+        case profile::FileStatus::TooLarge:
+            result = JsonLoadStatus::TooLarge;
+            break;
     }
     if (status != nullptr) {
         *status = result;
     }
     if (parsedText != nullptr) {
-        *parsedText = std::move(text);
+        *parsedText = std::move(read.file.bytes);
     }
-    return value;
+    return std::move(read.value);
 }
 
 std::string CJsonFile::StyledText(const Json::Value& value) {
@@ -102,14 +96,18 @@ int CJsonFile::Write(const std::string& path, const Json::Value& value) const {
 
 int CJsonFile::Write(const std::string& path, const Json::Value& value,
                      std::string* written) const {
-    int error = 0;
+    return WriteFile(path, value, written).ok ? 0 : 1;
+}
+
+profile::WriteResult CJsonFile::WriteFile(const std::string& path, const Json::Value& value,
+                                          std::string* written) const {
     std::string text = StyledText(value);
-    const bool ok = profile::WriteFileAtomically(path, text, &error);
+    profile::WriteResult result = profile::WriteUserFile(path, text);
     if (written != nullptr) {
-        *written = ok ? std::move(text) : std::string();
+        *written = result.ok ? std::move(text) : std::string();
     }
-    platform::trace::Format("wirtejsonFile 错误吗：：%d", error);
-    return ok ? 0 : 1;
+    platform::trace::Format("wirtejsonFile 错误吗：：%d", result.error);
+    return result;
 }
 
 std::string CJsonFile::MakeTimeStampId() {
@@ -117,15 +115,5 @@ std::string CJsonFile::MakeTimeStampId() {
 }
 
 std::string CJsonFile::MakeTimeStampId(std::chrono::system_clock::time_point when) {
-    const auto since = when.time_since_epoch();
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000;
-    const std::time_t seconds =
-        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(when));
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[64];
-    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis < 0 ? millis + 1000 : millis));
-    return text;
+    return profile::MakeTimeStampId(when);
 }

@@ -64,8 +64,10 @@ void CBasicProfiledata::SetDefaultPath(const std::string& path) {
 
 Json::Value CBasicProfiledata::PrepareForUpdate(const std::string& path, Json::Value document,
                                                 JsonLoadStatus status) {
+    // Kept as a copy: the file stays in place until the new one replaces it,
+    // so a reader in another process never finds it missing.
     if (status == JsonLoadStatus::Damaged || WouldBeOverwritten(document)) {
-        const std::string kept = profile::KeepDamagedFile(path);
+        const std::string kept = profile::KeepCopyAside(path);
         platform::trace::Format("damaged profile kept as %s", kept.c_str());
         document = Json::Value(Json::objectValue);
     }
@@ -75,20 +77,63 @@ Json::Value CBasicProfiledata::PrepareForUpdate(const std::string& path, Json::V
     return document;
 }
 
-Json::Value CBasicProfiledata::DocumentForSave(const std::string& path) {
-    // Comparing the bytes costs far less than parsing them, and unlike file
-    // times it cannot miss a change made by another writer.
-    const std::string text = m_jsonFile.ReadText(path);
-    if (path == m_cachePath && m_cacheIndex == m_deviceIndex && !text.empty() &&
-        text == m_cacheText) {
-        return m_cacheRoot;
+namespace {
+
+JsonLoadStatus LoadStatusOf(const JsonRead& read) {
+    switch (read.file.status) {
+        case profile::FileStatus::Ok:
+            return JsonLoadStatus::Ok;
+        case profile::FileStatus::Missing:
+            return JsonLoadStatus::Missing;
+        case profile::FileStatus::Damaged:
+            return read.file.bytes.empty() ? JsonLoadStatus::Empty : JsonLoadStatus::Damaged;
+        case profile::FileStatus::Unreadable:
+            return JsonLoadStatus::Unreadable;
+        case profile::FileStatus::TooLarge:
+            return JsonLoadStatus::TooLarge;
     }
-    JsonLoadStatus status = JsonLoadStatus::Ok;
-    Json::Value document = m_jsonFile.Load(path, &status);
-    return PrepareForUpdate(path, std::move(document), status);
+    return JsonLoadStatus::Missing;
 }
 
-void CBasicProfiledata::Remember(const std::string& path, Json::Value document, std::string text) {
+}  // namespace
+
+// The document at `path` for a save, with this object's device object
+// brought up to date when another writer replaced the file in between.
+// Null (and m_failure set) when the file must not be written over.
+Json::Value CBasicProfiledata::DocumentForSave(const std::string& path, bool merge) {
+    const bool known = path == m_cachePath && m_cacheIndex == m_deviceIndex;
+    if (known && profile::StampOf(path) == m_cacheStamp) {
+        return m_cacheRoot;
+    }
+    JsonRead read = m_jsonFile.Read(path);
+    if (!read.file.MayReplace()) {
+        m_failure = read.file.Reason();
+        return Json::Value();
+    }
+    if (known && read.file.Ok() && read.file.bytes == m_cacheText) {
+        m_cacheStamp = read.file.stamp;
+        return m_cacheRoot;
+    }
+    const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
+    const Json::Value& theirs = Element(Member(read.value, "Device"), index);
+    if (merge && known && theirs.isObject() && m_dirty.count("*") == 0) {
+        // Another process wrote this profile since we read it: its file is
+        // the base, and only what was edited here since goes on top.
+        Json::Value merged = theirs;
+        for (const std::string& key : m_dirty) {
+            merged[key] = Member(m_device, key.c_str());
+        }
+        m_device = std::move(merged);
+        m_reloaded = true;
+        platform::trace::Format("profile %s changed by another writer; merged %zu sections",
+                                path.c_str(), m_dirty.size());
+    }
+    Json::Value document = PrepareForUpdate(path, std::move(read.value), LoadStatusOf(read));
+    return document.isObject() ? document : Json::Value(Json::objectValue);
+}
+
+void CBasicProfiledata::Remember(const std::string& path, Json::Value document, std::string text,
+                                 const profile::FileStamp& stamp) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
     Json::Value& devices = ObjectMember(document, "Device");
     if (devices.isArray() && index < devices.size()) {
@@ -98,19 +143,50 @@ void CBasicProfiledata::Remember(const std::string& path, Json::Value document, 
     m_cacheIndex = m_deviceIndex;
     m_cacheRoot = std::move(document);
     m_cacheText = std::move(text);
+    m_cacheStamp = stamp;
+}
+
+bool CBasicProfiledata::Blocked(const std::string& path) {
+    if (!m_blockedPath.empty() && path == m_blockedPath) {
+        m_failure = "not saved: " + path + " could not be read when it was loaded";
+        return true;
+    }
+    return false;
+}
+
+bool CBasicProfiledata::TakeReloaded() {
+    const bool reloaded = m_reloaded;
+    m_reloaded = false;
+    return reloaded;
 }
 
 const Json::Value& CBasicProfiledata::Load(const std::string& path) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
-    JsonLoadStatus status = JsonLoadStatus::Ok;
-    std::string text;
-    Json::Value document = m_jsonFile.Load(path, &status, &text);
-    const Json::Value& devices = Member(document, "Device");
-    if (!Element(devices, index).isNull()) {
+    m_dirty.clear();
+    m_failure.clear();
+    if (path == m_blockedPath) {
+        m_blockedPath.clear();
+    }
+    if (path.empty()) {
+        m_device = Json::Value();
+        return m_device;
+    }
+    JsonRead read = m_jsonFile.Read(path);
+    if (!read.file.MayReplace()) {
+        // Never replaced by defaults: the user's settings may be in there.
+        m_failure = read.file.Reason();
+        m_device = Json::Value();
+        if (path != m_defaultPath) {
+            m_blockedPath = path;
+        }
+        m_cachePath.clear();
+        return m_device;
+    }
+    if (!Element(Member(read.value, "Device"), index).isNull()) {
         // Moved, not copied: the document keeps an empty slot for the cache.
         m_device = Json::Value();
-        m_device.swap(document["Device"][index]);
-        Remember(path, std::move(document), std::move(text));
+        m_device.swap(read.value["Device"][index]);
+        Remember(path, std::move(read.value), std::move(read.file.bytes), read.file.stamp);
         return m_device;
     }
     if (path == m_defaultPath) {
@@ -120,55 +196,119 @@ const Json::Value& CBasicProfiledata::Load(const std::string& path) {
         m_device = Json::Value();
         return m_device;
     }
-    document = PrepareForUpdate(path, std::move(document), status);
+    return CreateFromDefaults(path);
+}
+
+const Json::Value& CBasicProfiledata::CreateFromDefaults(const std::string& path) {
+    const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
+    const profile::FolderLock lock(FolderOf(path));
+    // Read again under the lock: another process may have written it since.
+    JsonRead read = m_jsonFile.Read(path);
+    if (!read.file.MayReplace() || !lock.Held()) {
+        m_failure = lock.Held() ? read.file.Reason() : lock.Reason();
+        m_device = Json::Value();
+        m_blockedPath = path;
+        m_cachePath.clear();
+        return m_device;
+    }
+    if (!Element(Member(read.value, "Device"), index).isNull()) {
+        m_device = Json::Value();
+        m_device.swap(read.value["Device"][index]);
+        Remember(path, std::move(read.value), std::move(read.file.bytes), read.file.stamp);
+        return m_device;
+    }
+    Json::Value document = PrepareForUpdate(path, std::move(read.value), LoadStatusOf(read));
     const Json::Value defaults = m_jsonFile.Load(m_defaultPath);
     m_device = Element(Member(defaults, "Device"), index);
     ArrayElement(ObjectMember(document, "Device"), index) = m_device;
-    if (m_jsonFile.Write(path, document, &text) == 0) {
-        Remember(path, std::move(document), std::move(text));
+    std::string text;
+    const profile::WriteResult written = m_jsonFile.WriteFile(path, document, &text);
+    if (written.ok) {
+        Remember(path, std::move(document), std::move(text), written.stamp);
+    } else {
+        m_failure = written.Reason();
     }
     return m_device;
 }
 
+int CBasicProfiledata::Written(const std::string& path, Json::Value& document,
+                               const profile::WriteResult& written, std::string text) {
+    if (!written.ok) {
+        m_failure = written.Reason();
+        return 1;
+    }
+    m_failure.clear();
+    Remember(path, std::move(document), std::move(text), written.stamp);
+    return 0;
+}
+
 int CBasicProfiledata::Save() {
-    if (m_profilePath.empty()) {
+    if (m_profilePath.empty() || Blocked(m_profilePath)) {
+        return 1;
+    }
+    const profile::FolderLock lock(FolderOf(m_profilePath));
+    if (!lock.Held()) {
+        m_failure = lock.Reason();
+        return 1;
+    }
+    Json::Value document = DocumentForSave(m_profilePath, true);
+    if (document.isNull()) {
         return 1;
     }
     // The device object is lent to the document for the write instead of
     // being copied into it: documents are large and saved on every edit.
-    Json::Value document = DocumentForSave(m_profilePath);
     Json::Value& slot = ArrayElement(ObjectMember(document, "Device"),
                                      static_cast<Json::ArrayIndex>(m_deviceIndex));
     slot.swap(m_device);
-    std::string written;
-    const int result = m_jsonFile.Write(m_profilePath, document, &written);
+    std::string text;
+    const profile::WriteResult written = m_jsonFile.WriteFile(m_profilePath, document, &text);
     slot.swap(m_device);
-    if (result == 0) {
-        Remember(m_profilePath, std::move(document), std::move(written));
+    if (written.ok) {
+        m_dirty.clear();
     }
-    return result;
+    return Written(m_profilePath, document, written, std::move(text));
 }
 
 int CBasicProfiledata::SaveDevice(const Json::Value& device, const std::string& path) {
-    Json::Value document = DocumentForSave(path);
+    if (Blocked(path)) {
+        return 1;
+    }
+    const profile::FolderLock lock(FolderOf(path));
+    if (!lock.Held()) {
+        m_failure = lock.Reason();
+        return 1;
+    }
+    Json::Value document = DocumentForSave(path, false);
+    if (document.isNull()) {
+        return 1;
+    }
     ArrayElement(ObjectMember(document, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex)) =
         device;
-    std::string written;
-    const int result = m_jsonFile.Write(path, document, &written);
-    if (result == 0) {
-        Remember(path, std::move(document), std::move(written));
-    }
-    return result;
+    std::string text;
+    const profile::WriteResult written = m_jsonFile.WriteFile(path, document, &text);
+    return Written(path, document, written, std::move(text));
 }
 
 int CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path) {
+    if (Blocked(path)) {
+        return 1;
+    }
+    const profile::FolderLock lock(FolderOf(path));
+    const profile::UserFileRead current = profile::ReadUserFile(path, profile::kDocumentCap);
+    if (!lock.Held() || !current.MayReplace()) {
+        m_failure = lock.Held() ? current.Reason() : lock.Reason();
+        return 1;
+    }
     if (path == m_cachePath) {
         m_cachePath.clear();
     }
-    return m_jsonFile.Write(path, document);
+    const profile::WriteResult written = m_jsonFile.WriteFile(path, document);
+    m_failure = written.Reason();
+    return written.ok ? 0 : 1;
 }
 
 Json::Value& CBasicProfiledata::MutableDevice() {
+    m_dirty.insert("*");
     if (!m_device.isObject()) {
         m_device = Json::Value(Json::objectValue);
     }
@@ -180,7 +320,11 @@ const Json::Value& CBasicProfiledata::Section(const char* key) const {
 }
 
 Json::Value& CBasicProfiledata::MutableSection(const char* key) {
-    return ObjectMember(MutableDevice(), key);
+    m_dirty.insert(key);
+    if (!m_device.isObject()) {
+        m_device = Json::Value(Json::objectValue);
+    }
+    return ObjectMember(m_device, key);
 }
 
 LightInfoRecord CBasicProfiledata::ReadLightInfo() {

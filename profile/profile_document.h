@@ -12,19 +12,30 @@
 // reaches the disk until Save. Integers are read with their low 8 or 16 bits
 // where the record has 8- or 16-bit fields.
 //
+// Files: reads are capped (kDocumentCap); a file that exists but cannot be
+// read, or is too large, is never written over: Load leaves the device
+// object null and every later Save of that path is refused (1) until a Load
+// succeeds; GetLastFailure() names the file and the reason. Writes hold the
+// profile folder's lock. When another process replaced the file since this
+// object last read or wrote it, Save takes the file's device object and puts
+// into it only the sections written since (instead of writing its stale
+// copy over the other writer's changes); TakeReloaded() then tells so once.
+//
 // CBasicProfiledata serves mousepads as it is; keyboards, mice and headsets
 // use the subclasses that add their sections. One device object uses one
-// document from the UI thread; there is no locking.
+// document from the UI thread.
 
 #include <json/json.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "profile/json_file.h"
 #include "profile/key_records.h"
 #include "profile/light_records.h"
+#include "profile/user_file.h"
 
 class CBasicProfiledata {
   public:
@@ -67,6 +78,13 @@ class CBasicProfiledata {
 
     // The in-memory device object.
     const Json::Value& GetDeviceObject() const { return m_device; }
+
+    // Why the last Load, Save or write failed (file and reason); empty after
+    // a success.
+    const std::string& GetLastFailure() const { return m_failure; }
+    // True once after a Save merged this object's changes into a file that
+    // another process had changed (the device object now holds the merge).
+    bool TakeReloaded();
 
     // "LightInfo". The last record read or written is the current lighting state.
     LightInfoRecord ReadLightInfo();
@@ -113,11 +131,21 @@ class CBasicProfiledata {
     Json::Value PrepareForUpdate(const std::string& path, Json::Value document,
                                  JsonLoadStatus status);
     // The document at `path` for a save: the remembered one while the file
-    // still holds the bytes last read or written, else parsed again.
-    Json::Value DocumentForSave(const std::string& path);
+    // is the one last read or written, else parsed again (and, with `merge`,
+    // the sections edited here put onto the other writer's device object).
+    // Null when the file must not be written over.
+    Json::Value DocumentForSave(const std::string& path, bool merge);
     // Keeps `document` (its device element emptied) as the meaning of the
     // file bytes `text`, so that a save need not parse the file again.
-    void Remember(const std::string& path, Json::Value document, std::string text);
+    void Remember(const std::string& path, Json::Value document, std::string text,
+                  const profile::FileStamp& stamp);
+    // Load's second half, under the folder lock: puts the default device
+    // object into a file that has none.
+    const Json::Value& CreateFromDefaults(const std::string& path);
+    // Refuses (1) a write of `path` while it is known to be unreadable.
+    bool Blocked(const std::string& path);
+    int Written(const std::string& path, Json::Value& document, const profile::WriteResult& w,
+                std::string text);
 
     std::string m_profilePath;
     std::string m_defaultPath;
@@ -136,4 +164,11 @@ class CBasicProfiledata {
     int m_cacheIndex = 0;
     Json::Value m_cacheRoot;
     std::string m_cacheText;
+    profile::FileStamp m_cacheStamp;
+
+    // Sections written since the last Load or Save ("*": the whole object).
+    std::set<std::string> m_dirty;
+    std::string m_blockedPath;
+    std::string m_failure;
+    bool m_reloaded = false;
 };

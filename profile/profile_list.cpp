@@ -30,8 +30,12 @@ ProfileOutcome Outcome(ProfileResult result, std::string detail = {}) {
     return outcome;
 }
 
-ProfileOutcome WriteFailure(const std::string& path) {
-    return Outcome(ProfileResult::WriteFailed, "cannot write " + path);
+ProfileOutcome WriteFailure(const WriteResult& write) {
+    return Outcome(ProfileResult::WriteFailed, write.Reason());
+}
+
+ProfileOutcome ReadFailure(const UserFileRead& read) {
+    return Outcome(ProfileResult::ReadFailed, read.Reason());
 }
 
 Json::Value ListElement(const ProfileEntry& entry) {
@@ -68,39 +72,68 @@ void ProfileList::SetPaths(const std::string& profileFolder, const std::string& 
 }
 
 ProfileList::ReadResult ProfileList::ReadList() {
-    JsonLoadStatus status = JsonLoadStatus::Ok;
-    Json::Value document = m_jsonFile.Load(ListPath(), &status);
+    JsonRead read = m_jsonFile.Read(ListPath());
+    if (!read.file.MayReplace()) {
+        m_failure = ReadFailure(read.file);
+        return ReadResult::Failed;
+    }
     std::vector<ProfileEntry> entries;
     std::set<std::string> seen;
-    const Json::Value& list = json::Member(document, "profilelist");
+    std::vector<std::string> refused;
+    const Json::Value& list = json::Member(read.value, "profilelist");
     for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) {
-        ProfileEntry entry{json::Text(json::Member(list[i], "profilename")),
-                           json::Text(json::Member(list[i], "profileUUID"))};
-        // The UUID becomes a file name: it must stay inside the profile folder.
-        if (!IsSafeFileId(entry.uuid) || !seen.insert(entry.uuid).second) {
-            platform::trace::Format("profile list entry refused: %s", entry.uuid.c_str());
+        const Json::Value& uuid = json::Member(list[i], "profileUUID");
+        const std::string raw = uuid.isString() ? uuid.asString() : std::string();
+        // The UUID names the document: only the form this program makes is
+        // taken, byte for byte, so it can neither leave the folder nor be
+        // "repaired" into the name of another file.
+        if (!IsTimeStampId(raw) || !seen.insert(raw).second) {
+            refused.push_back(EscapeForDisplay(raw));
             continue;
         }
-        entries.push_back(std::move(entry));
+        entries.push_back(ProfileEntry{json::Text(json::Member(list[i], "profilename")), raw});
+    }
+    m_keepListAside = false;
+    if (!refused.empty()) {
+        std::string text = ListPath() + ": refused " + std::to_string(refused.size()) +
+                           (refused.size() == 1 ? " entry" : " entries") +
+                           " whose identifier is not a plain time stamp or repeats another:";
+        for (const std::string& id : refused) {
+            text += " \"" + id + "\"";
+        }
+        platform::trace::Write(text);
+        m_notices.push_back(std::move(text));
+        m_keepListAside = true;
     }
     if (entries.empty()) {
-        if (status != JsonLoadStatus::Missing && status != JsonLoadStatus::Empty) {
-            KeepDamagedFile(ListPath());
+        const bool damaged = read.file.status == FileStatus::Damaged && !read.file.bytes.empty();
+        if (damaged || m_keepListAside) {
+            const std::string kept = KeepCopyAside(ListPath());
+            m_notices.push_back(ListPath() + (damaged ? " was damaged" : " had no usable entry") +
+                                "; kept as " + kept);
         }
+        m_keepListAside = false;
         return ReadResult::Unusable;
     }
-    m_listDocument = document;
+    m_listDocument = std::move(read.value);
     m_entries = std::move(entries);
-    const int stored = json::Int32(json::Member(document, "profileselect"));
+    const int stored = json::Int32(json::Member(m_listDocument, "profileselect"));
     m_selected = stored >= 0 && stored < static_cast<int>(m_entries.size()) ? stored : 0;
     return ReadResult::Read;
 }
 
-void ProfileList::Refresh() {
-    ReadList();
+bool ProfileList::Refresh() {
+    return ReadList() != ReadResult::Failed;
 }
 
 bool ProfileList::WriteList() {
+    if (m_keepListAside) {
+        const std::string kept = KeepCopyAside(ListPath());
+        if (!kept.empty()) {
+            m_notices.push_back("the refused entries are kept in " + kept);
+        }
+        m_keepListAside = false;
+    }
     Json::Value list(Json::arrayValue);
     for (const ProfileEntry& entry : m_entries) {
         list.append(ListElement(entry));
@@ -110,7 +143,21 @@ bool ProfileList::WriteList() {
     }
     m_listDocument["profilelist"] = list;
     m_listDocument["profileselect"] = m_selected;
-    return m_jsonFile.Write(ListPath(), m_listDocument) == 0;
+    const WriteResult written = m_jsonFile.WriteFile(ListPath(), m_listDocument);
+    if (!written.ok) {
+        m_failure = WriteFailure(written);
+    }
+    return written.ok;
+}
+
+ProfileOutcome ProfileList::Finish(ProfileOutcome outcome) {
+    outcome.notices = std::move(m_notices);
+    m_notices.clear();
+    return outcome;
+}
+
+ProfileOutcome ProfileList::Failure() {
+    return Finish(m_failure);
 }
 
 bool ProfileList::HasName(const std::string& name) const {
@@ -127,22 +174,6 @@ std::string ProfileList::GetSelectedId() const {
     return HasSelection() ? m_entries[static_cast<size_t>(m_selected)].uuid : std::string();
 }
 
-// Time stamps repeat within a millisecond; a taken one moves on to the next
-// millisecond so that a new profile never shares a document with another.
-std::string ProfileList::NewProfileId() const {
-    auto when = std::chrono::system_clock::now();
-    for (;;) {
-        const std::string id = CJsonFile::MakeTimeStampId(when);
-        const bool listed =
-            std::any_of(m_entries.begin(), m_entries.end(),
-                        [&](const ProfileEntry& entry) { return entry.uuid == id; });
-        if (!listed && !FileExists(DocumentPath(id))) {
-            return id;
-        }
-        when += std::chrono::milliseconds(1);
-    }
-}
-
 Json::Value ProfileList::DefaultDocumentNamed(const std::string& name,
                                               const std::string& uuid) const {
     Json::Value document = m_jsonFile.Load(m_defaultDocument);
@@ -151,9 +182,15 @@ Json::Value ProfileList::DefaultDocumentNamed(const std::string& name,
 }
 
 // The profile's document as a device would load it: the stored file, with
-// the default device object when it has none.
-Json::Value ProfileList::CompleteDocument(const std::string& uuid) const {
-    Json::Value document = m_jsonFile.Load(DocumentPath(uuid));
+// the default device object when it has none. A file that exists but cannot
+// be read is not silently replaced by the defaults.
+bool ProfileList::CompleteDocument(const std::string& uuid, Json::Value& document) {
+    JsonRead read = m_jsonFile.Read(DocumentPath(uuid));
+    if (!read.file.MayReplace()) {
+        m_failure = ReadFailure(read.file);
+        return false;
+    }
+    document = std::move(read.value);
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
@@ -162,17 +199,47 @@ Json::Value ProfileList::CompleteDocument(const std::string& uuid) const {
         json::ArrayElement(json::ObjectMember(document, "Device"), 0) =
             json::Element(json::Member(defaults, "Device"), 0);
     }
-    return document;
+    return true;
 }
 
-// Writes the new profile's document first, then the list; a list that cannot
-// be written takes the orphaned document back.
+bool ProfileList::DocumentForRewrite(const std::string& uuid, Json::Value& document) {
+    const std::string path = DocumentPath(uuid);
+    JsonRead read = m_jsonFile.Read(path);
+    if (!read.file.MayReplace()) {
+        m_failure = ReadFailure(read.file);
+        return false;
+    }
+    const bool damaged = read.file.status == FileStatus::Damaged && !read.file.bytes.empty();
+    const bool notObject = read.file.Ok() && !read.value.isObject();
+    if (damaged || notObject) {
+        const std::string kept = KeepCopyAside(path);
+        m_notices.push_back(path + (damaged ? " was damaged" : " did not hold a profile") +
+                            "; kept as " + kept);
+        read.value = Json::Value(Json::objectValue);
+    }
+    document = std::move(read.value);
+    return true;
+}
+
+// Creates the new profile's document exclusively under a fresh identifier,
+// then writes the list; a list that cannot be written takes the orphaned
+// document back.
 ProfileOutcome ProfileList::AppendProfile(const std::string& name, Json::Value document,
                                           bool select) {
-    const std::string uuid = NewProfileId();
-    NameDocument(document, name, uuid);
-    if (m_jsonFile.Write(DocumentPath(uuid), document) != 0) {
-        return WriteFailure(DocumentPath(uuid));
+    WriteResult created;
+    const std::string uuid = CreateWithNewId(
+        m_folder, ".Json",
+        [&](const std::string& id) {
+            NameDocument(document, name, id);
+            return CJsonFile::StyledText(document);
+        },
+        [&](const std::string& id) {
+            return std::any_of(m_entries.begin(), m_entries.end(),
+                               [&](const ProfileEntry& entry) { return entry.uuid == id; });
+        },
+        &created);
+    if (uuid.empty()) {
+        return Finish(WriteFailure(created));
     }
     const int previous = m_selected;
     m_entries.push_back(ProfileEntry{name, uuid});
@@ -183,44 +250,86 @@ ProfileOutcome ProfileList::AppendProfile(const std::string& name, Json::Value d
         m_entries.pop_back();
         m_selected = previous;
         ::unlink(DocumentPath(uuid).c_str());
-        return WriteFailure(ListPath());
+        return Failure();
     }
-    return Outcome(ProfileResult::Done, name);
+    return Finish(Outcome(ProfileResult::Done, name));
+}
+
+ProfileOutcome ProfileList::ReadOnly() {
+    if (ReadList() == ReadResult::Failed) {
+        return Failure();
+    }
+    // Nothing is written: a missing or unusable list shows as no profiles.
+    if (!FileExists(ListPath())) {
+        m_entries.clear();
+        m_selected = -1;
+    }
+    return Finish(Outcome(ProfileResult::Done));
 }
 
 ProfileOutcome ProfileList::InitProfiles() {
-    if (ReadList() == ReadResult::Unusable) {
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    const ReadResult read = ReadList();
+    if (read == ReadResult::Failed) {
+        return Failure();
+    }
+    if (read == ReadResult::Unusable) {
         m_entries.clear();
         m_selected = 0;
         m_listDocument = Json::Value(Json::objectValue);
-        const ProfileOutcome created =
+        std::vector<std::string> notices = std::move(m_notices);
+        ProfileOutcome created =
             AppendProfile("Profile 1", DefaultDocumentNamed("Profile 1", ""), true);
+        notices.insert(notices.end(), created.notices.begin(), created.notices.end());
+        created.notices = std::move(notices);
         if (!created.Ok()) {
-            return created;
+            m_entries.clear();
+            m_selected = -1;
         }
+        return created;
     }
-    return SelectProfile(m_selected);
+    // The list as it is on disk needs no rewrite unless entries were refused.
+    if (m_keepListAside && !WriteList()) {
+        return Failure();
+    }
+    return Finish(Outcome(ProfileResult::Done, m_entries[static_cast<size_t>(m_selected)].name));
 }
 
 ProfileOutcome ProfileList::SelectProfile(int index) {
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (index < 0 || index >= static_cast<int>(m_entries.size())) {
-        return Outcome(ProfileResult::Refused, "no profile " + std::to_string(index));
+        return Finish(Outcome(ProfileResult::Refused, "no profile " + std::to_string(index)));
     }
     const int previous = m_selected;
     m_selected = index;
     if (!WriteList()) {
         m_selected = previous;
-        return WriteFailure(ListPath());
+        return Failure();
     }
-    return Outcome(ProfileResult::Done, m_entries[static_cast<size_t>(index)].name);
+    return Finish(Outcome(ProfileResult::Done, m_entries[static_cast<size_t>(index)].name));
 }
 
 ProfileOutcome ProfileList::AddProfile() {
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (static_cast<int>(m_entries.size()) >= kMaxProfiles) {
-        return Outcome(ProfileResult::Refused,
-                       "a device keeps at most " + std::to_string(kMaxProfiles) + " profiles");
+        return Finish(
+            Outcome(ProfileResult::Refused,
+                    "a device keeps at most " + std::to_string(kMaxProfiles) + " profiles"));
     }
     std::string name;
     for (int n = 1;; ++n) {
@@ -233,22 +342,38 @@ ProfileOutcome ProfileList::AddProfile() {
 }
 
 ProfileOutcome ProfileList::CopyProfile() {
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (!HasSelection()) {
-        return Outcome(ProfileResult::Refused, "no profile selected");
+        return Finish(Outcome(ProfileResult::Refused, "no profile selected"));
     }
     const ProfileEntry source = m_entries[static_cast<size_t>(m_selected)];
+    Json::Value document;
+    if (!CompleteDocument(source.uuid, document)) {
+        return Failure();
+    }
     std::string name = source.name + " Copy";
     while (HasName(name)) {
         name += " Copy";
     }
-    return AppendProfile(name, CompleteDocument(source.uuid), false);
+    return AppendProfile(name, std::move(document), false);
 }
 
 ProfileOutcome ProfileList::DeleteProfile() {
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (!HasSelection() || m_entries.size() < 2) {
-        return Outcome(ProfileResult::Refused, "the last profile cannot be deleted");
+        return Finish(Outcome(ProfileResult::Refused, "the last profile cannot be deleted"));
     }
     const auto removedIndex = static_cast<size_t>(m_selected);
     const std::vector<ProfileEntry> before = m_entries;
@@ -259,20 +384,26 @@ ProfileOutcome ProfileList::DeleteProfile() {
     if (!WriteList()) {
         m_entries = before;
         m_selected = previous;
-        return WriteFailure(ListPath());
+        return Failure();
     }
     ::unlink(DocumentPath(removed.uuid).c_str());
-    return Outcome(ProfileResult::Done, removed.name);
+    return Finish(Outcome(ProfileResult::Done, removed.name));
 }
 
 ProfileOutcome ProfileList::RenameProfile(const std::string& requested) {
     const std::string name = json::ValidUtf8(requested);
     if (name.empty()) {
-        return Outcome(ProfileResult::Unchanged);
+        return Finish(Outcome(ProfileResult::Unchanged));
     }
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (!HasSelection()) {
-        return Outcome(ProfileResult::Refused, "no profile selected");
+        return Finish(Outcome(ProfileResult::Refused, "no profile selected"));
     }
     const auto taken = std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) {
         return SameProfileName(entry.name, name);
@@ -281,42 +412,53 @@ ProfileOutcome ProfileList::RenameProfile(const std::string& requested) {
         ProfileOutcome clash =
             Outcome(ProfileResult::NameClash, "a profile is named " + taken->name);
         clash.messageKey = kRenameClashMessage;
-        return clash;
+        return Finish(clash);
     }
     ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
+    // The document is checked first: one that cannot be read is left alone
+    // and the list keeps the old name, so list and document stay in step.
+    Json::Value document;
+    if (!DocumentForRewrite(entry.uuid, document)) {
+        return Failure();
+    }
     const std::string oldName = entry.name;
     entry.name = name;
     if (!WriteList()) {
         entry.name = oldName;
-        return WriteFailure(ListPath());
-    }
-    JsonLoadStatus status = JsonLoadStatus::Ok;
-    Json::Value document = m_jsonFile.Load(DocumentPath(entry.uuid), &status);
-    if (status == JsonLoadStatus::Damaged) {
-        KeepDamagedFile(DocumentPath(entry.uuid));
+        return Failure();
     }
     NameDocument(document, name, entry.uuid);
-    if (m_jsonFile.Write(DocumentPath(entry.uuid), document) != 0) {
-        return WriteFailure(DocumentPath(entry.uuid));
+    const WriteResult written = m_jsonFile.WriteFile(DocumentPath(entry.uuid), document);
+    if (!written.ok) {
+        return Finish(WriteFailure(written));
     }
-    return Outcome(ProfileResult::Done, name);
+    return Finish(Outcome(ProfileResult::Done, name));
 }
 
 ProfileOutcome ProfileList::RestoreDefaults() {
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     if (!HasSelection()) {
-        return Outcome(ProfileResult::Refused, "no profile selected");
+        return Finish(Outcome(ProfileResult::Refused, "no profile selected"));
     }
     const ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
     Json::Value document = m_jsonFile.Load(m_defaultDocument);
     if (!document.isObject()) {
         // Without the defaults a reset would only wipe the user's settings.
-        return Outcome(ProfileResult::Refused, "cannot read " + m_defaultDocument);
+        return Finish(Outcome(ProfileResult::Refused, "cannot read " + m_defaultDocument));
+    }
+    Json::Value current;
+    if (!DocumentForRewrite(entry.uuid, current)) {
+        return Failure();
     }
     NameDocument(document, entry.name, entry.uuid);
     if (m_kind == kHeadsetKind) {
         // The user's own equaliser presets survive a reset.
-        const Json::Value current = m_jsonFile.Load(DocumentPath(entry.uuid));
         const Json::Value& device = json::Element(json::Member(current, "Device"), 0);
         for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
             const Json::Value& kept = json::Member(device, key);
@@ -326,45 +468,64 @@ ProfileOutcome ProfileList::RestoreDefaults() {
             }
         }
     }
-    if (m_jsonFile.Write(DocumentPath(entry.uuid), document) != 0) {
-        return WriteFailure(DocumentPath(entry.uuid));
+    const WriteResult written = m_jsonFile.WriteFile(DocumentPath(entry.uuid), document);
+    if (!written.ok) {
+        return Finish(WriteFailure(written));
     }
-    return Outcome(ProfileResult::Done, entry.name);
+    return Finish(Outcome(ProfileResult::Done, entry.name));
 }
 
 ProfileOutcome ProfileList::ImportProfile(const std::string& path) {
     if (path.empty()) {
-        return Outcome(ProfileResult::Unchanged);
+        return Finish(Outcome(ProfileResult::Unchanged));
     }
-    const Json::Value document = m_jsonFile.Load(path);
+    JsonRead read = m_jsonFile.Read(path);
+    if (read.file.status == FileStatus::Unreadable || read.file.status == FileStatus::TooLarge) {
+        return Finish(ReadFailure(read.file));
+    }
+    const Json::Value& document = read.value;
     const std::string base = json::Text(json::Member(document, "profilename"));
     if (base.empty() || json::Member(document, "profileUUID").isNull()) {
-        return Outcome(ProfileResult::InvalidInput,
-                       path + " is not a profile (it needs \"profilename\" and \"profileUUID\")");
+        return Finish(Outcome(ProfileResult::InvalidInput,
+                              path + " is not a profile (it needs \"profilename\" and "
+                                     "\"profileUUID\")"));
     }
-    Refresh();
+    const FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Finish(Outcome(ProfileResult::WriteFailed, lock.Reason()));
+    }
+    if (!Refresh()) {
+        return Failure();
+    }
     std::string name = base;
     for (int n = 1; HasName(name); ++n) {
         name += "(" + std::to_string(n) + ")";
     }
-    return AppendProfile(name, document, false);
+    return AppendProfile(name, std::move(read.value), false);
 }
 
 ProfileOutcome ProfileList::ExportProfile(const std::string& path) {
     if (path.empty()) {
-        return Outcome(ProfileResult::Unchanged);
+        return Finish(Outcome(ProfileResult::Unchanged));
     }
-    Refresh();
+    // Only reads the folder: no lock.
+    if (!Refresh()) {
+        return Failure();
+    }
     if (!HasSelection()) {
-        return Outcome(ProfileResult::Refused, "no profile selected");
+        return Finish(Outcome(ProfileResult::Refused, "no profile selected"));
     }
     const ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
-    Json::Value document = CompleteDocument(entry.uuid);
-    NameDocument(document, entry.name, entry.uuid);
-    if (m_jsonFile.Write(path, document) != 0) {
-        return WriteFailure(path);
+    Json::Value document;
+    if (!CompleteDocument(entry.uuid, document)) {
+        return Failure();
     }
-    return Outcome(ProfileResult::Done, entry.name);
+    NameDocument(document, entry.name, entry.uuid);
+    const WriteResult written = m_jsonFile.WriteFile(path, document);
+    if (!written.ok) {
+        return Finish(WriteFailure(written));
+    }
+    return Finish(Outcome(ProfileResult::Done, entry.name));
 }
 
 std::string ProfileTabName(int number) {

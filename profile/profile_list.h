@@ -4,16 +4,23 @@
 // them selected, each with its document UUID + ".Json" beside the list.
 //
 // This is the model under the profile drop-down of a device page and under
-// `veldmarkctl profile`: it shows nothing. Each operation re-reads the list
-// file first (another copy of the program or the command-line tool may have
-// changed it), applies its change, writes the files and reports the outcome,
-// including the language key of the message the window must show, if any.
+// `veldmarkctl profile`: it shows nothing. Each operation takes the folder's
+// lock (profile/user_file.h), re-reads the list file (another copy of the
+// program or the command-line tool may have changed it), applies its change,
+// writes the files and reports the outcome, including the language key of
+// the message the window must show, if any, and notices (damaged files kept
+// as ".bad", refused entries) the user must hear of.
+//
+// A list or document that exists but cannot be read (permissions, I/O
+// error, not a regular file) or is over its cap is never written over: the
+// operation is refused with ReadFailed and a reason naming the file.
 //
 // List file: {"profilelist": [{"profilename", "profileUUID",
 // "profileislink": 0, "profilelinkmame": ""}, …], "profileselect": index}.
-// Entries whose UUID is not a plain file name, or repeats an earlier one, are
-// dropped when the list is read. Names are UTF-8; names compare without
-// regard to ASCII letter case.
+// Entries whose UUID is not of the time-stamp form in plain ASCII, or
+// repeats an earlier one, are refused when the list is read; the file is kept
+// as ".bad" before the list is next rewritten without them. Names are UTF-8;
+// names compare without regard to ASCII letter case.
 //
 // Used from one thread at a time.
 
@@ -22,6 +29,7 @@
 #include <vector>
 
 #include "profile/json_file.h"
+#include "profile/user_file.h"
 
 namespace profile {
 
@@ -32,12 +40,16 @@ enum class ProfileResult {
     NameClash,     // another profile has that name
     InvalidInput,  // an import file that is not a profile
     WriteFailed,   // a file could not be written; see `detail`
+    ReadFailed,    // a file exists but cannot be read or is too large; left as it is
 };
 
 struct ProfileOutcome {
     ProfileResult result = ProfileResult::Unchanged;
     std::string messageKey;  // language key the window shows, empty for none
     std::string detail;      // a name or a reason, for logs and the command line
+    // Things the user must hear of even when the operation went through
+    // (a damaged file kept as ".bad", entries of the list refused).
+    std::vector<std::string> notices;
 
     bool Ok() const { return result == ProfileResult::Done; }
 };
@@ -57,8 +69,12 @@ class ProfileList {
 
     // Reads the list; creates "Profile 1" from the default document when the
     // list is missing, damaged (kept aside as ".bad") or empty; selects the
-    // stored selection.
+    // stored selection. Refused (ReadFailed) when the list cannot be read.
     ProfileOutcome InitProfiles();
+    // Reads the list for showing it, writing nothing: Done (entries and
+    // selection filled, possibly none when there is no list yet) or
+    // ReadFailed.
+    ProfileOutcome ReadOnly();
     ProfileOutcome SelectProfile(int index);
     // Appends "Profile n" (smallest free n) from the default document and
     // selects it; refused with 50 profiles.
@@ -92,18 +108,26 @@ class ProfileList {
     std::string DocumentPath(const std::string& uuid) const { return m_folder + uuid + ".Json"; }
 
   private:
-    enum class ReadResult { Read, Unusable };
+    enum class ReadResult { Read, Unusable, Failed };
     ReadResult ReadList();
-    // Re-reads the list; when the file is gone or damaged the in-memory list
-    // stands in for it (and is written back by the operation).
-    void Refresh();
+    // Re-reads the list (under the folder lock the operation holds); when the
+    // file is gone or damaged the in-memory list stands in for it (and is
+    // written back by the operation). False, with `m_failure` set, when the
+    // operation must stop.
+    bool Refresh();
     bool WriteList();
     bool HasName(const std::string& name) const;
     bool HasSelection() const;
-    std::string NewProfileId() const;
     Json::Value DefaultDocumentNamed(const std::string& name, const std::string& uuid) const;
-    Json::Value CompleteDocument(const std::string& uuid) const;
+    // The profile's document as a device would load it; false (with
+    // `m_failure`) when the stored file exists but cannot be used.
+    bool CompleteDocument(const std::string& uuid, Json::Value& document);
+    // The stored document for rewriting: false when it must not be written
+    // over; a damaged one is kept as ".bad" first.
+    bool DocumentForRewrite(const std::string& uuid, Json::Value& document);
     ProfileOutcome AppendProfile(const std::string& name, Json::Value document, bool select);
+    ProfileOutcome Finish(ProfileOutcome outcome);
+    ProfileOutcome Failure();
 
     CJsonFile m_jsonFile;
     std::string m_folder;
@@ -112,6 +136,11 @@ class ProfileList {
     Json::Value m_listDocument{Json::objectValue};
     std::vector<ProfileEntry> m_entries;
     int m_selected = -1;
+    // The list file held entries that were refused: it is kept as ".bad"
+    // before the next rewrite drops them.
+    bool m_keepListAside = false;
+    ProfileOutcome m_failure;
+    std::vector<std::string> m_notices;
 };
 
 // Case-insensitive (ASCII letters) equality of two names.

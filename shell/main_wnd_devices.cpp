@@ -9,6 +9,7 @@
 #include "profile/device_option_ui.h"
 #include "profile/device_profile_ui.h"
 #include "shell/main_wnd.h"
+#include "shell/message_box.h"
 
 namespace {
 
@@ -123,6 +124,9 @@ void CMainWnd::BuildPage(size_t slotIndex, uint16_t role) {
     if (auto* profiles = page->FindSubControl<CDeviceProfileUI>("DeviceProfileItem")) {
         profiles->SetPaths(page->ProfileFolder(), page->DefaultDocumentPath());
         profiles->SetDeviceKind(slot->kind);
+        profiles->SetMessageSink([this](const std::string& text) {
+            shell::ShowMessage(Context(), this, "", text, 96, false, 0);
+        });
         profiles->InitProfiles();
         profiles->SetDevice(page);
     }

@@ -44,12 +44,20 @@ const DeviceFamily* FindFamily(const std::string& name) {
     return nullptr;
 }
 
+// Names come from files a user may have edited: control characters are
+// shown escaped so they cannot move the cursor or clear the terminal.
 void PrintList(const profile::ProfileList& list, std::ostream& out) {
     const auto& entries = list.GetEntries();
     for (size_t i = 0; i < entries.size(); ++i) {
         const bool selected = static_cast<int>(i) == list.GetSelectedIndex();
-        out << (selected ? "* " : "  ") << i << "  " << entries[i].name << "  (" << entries[i].uuid
-            << ")\n";
+        out << (selected ? "* " : "  ") << i << "  " << profile::EscapeForDisplay(entries[i].name)
+            << "  (" << profile::EscapeForDisplay(entries[i].uuid) << ")\n";
+    }
+}
+
+void PrintNotices(const profile::ProfileOutcome& outcome, std::ostream& err) {
+    for (const std::string& notice : outcome.notices) {
+        err << "veldmarkctl profile: " << profile::EscapeForDisplay(notice) << '\n';
     }
 }
 
@@ -75,29 +83,27 @@ int FindProfile(const profile::ProfileList& list, const std::string& key) {
 int Report(const std::string& command, const profile::ProfileOutcome& outcome,
            const std::string& doneText, std::ostream& out, std::ostream& err) {
     using profile::ProfileResult;
+    PrintNotices(outcome, err);
+    const std::string detail = profile::EscapeForDisplay(outcome.detail);
     switch (outcome.result) {
         case ProfileResult::Done:
-            out << doneText << outcome.detail << '\n';
+            out << doneText << detail << '\n';
             return 0;
         case ProfileResult::NameClash:
-            err << "veldmarkctl profile " << command << ": refused, " << outcome.detail
+            err << "veldmarkctl profile " << command << ": refused, " << detail
                 << " already (names are compared without regard to letter case)\n";
             return 1;
         case ProfileResult::Unchanged:
             err << "veldmarkctl profile " << command << ": nothing to do\n";
             return 1;
         default:
-            err << "veldmarkctl profile " << command << ": " << outcome.detail << '\n';
+            err << "veldmarkctl profile " << command << ": " << detail << '\n';
             return 1;
     }
 }
 
 int RunOn(profile::ProfileList& list, const std::string& command, const std::string& argument,
           std::ostream& out, std::ostream& err) {
-    if (command == "list") {
-        PrintList(list, out);
-        return 0;
-    }
     if (command == "add") {
         return Report(command, list.AddProfile(), "added and selected ", out, err);
     }
@@ -159,9 +165,25 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
     profile::ProfileList list;
     list.SetPaths(profile::ProfileFolder(family->folder), defaults);
     list.SetDeviceKind(family->kind);
+    if (command == "list") {
+        // Listing only reads: it works on a full disk or a read-only folder.
+        const profile::ProfileOutcome read = list.ReadOnly();
+        PrintNotices(read, err);
+        if (!read.Ok()) {
+            err << "veldmarkctl profile list: " << profile::EscapeForDisplay(read.detail) << '\n';
+            return 1;
+        }
+        if (list.GetEntries().empty()) {
+            err << "veldmarkctl profile list: no profiles yet (" << list.ListPath() << ")\n";
+        }
+        PrintList(list, out);
+        return 0;
+    }
     const profile::ProfileOutcome init = list.InitProfiles();
+    PrintNotices(init, err);
     if (!init.Ok()) {
-        err << "veldmarkctl profile: cannot open the profile list: " << init.detail << '\n';
+        err << "veldmarkctl profile: cannot open the profile list: "
+            << profile::EscapeForDisplay(init.detail) << '\n';
         return 1;
     }
     return RunOn(list, command, takesArgument ? words[2] : std::string(), out, err);

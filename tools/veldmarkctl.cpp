@@ -3,6 +3,7 @@
 // below with one line.
 
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -56,7 +57,14 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     for (const CommandGroup& command : kCommands) {
         if (name == command.name) {
-            return command.run(args, std::cout, std::cerr);
+            // A command that runs out of memory or meets a library's
+            // exception says so and fails instead of aborting.
+            try {
+                return command.run(args, std::cout, std::cerr);
+            } catch (const std::exception& e) {
+                std::cerr << "veldmarkctl " << name << ": failed: " << e.what() << '\n';
+                return 1;
+            }
         }
     }
     std::cerr << "veldmarkctl: unknown command \"" << name << "\"\n";

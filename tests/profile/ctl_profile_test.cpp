@@ -23,7 +23,15 @@ class CtlProfileTest : public TempHomeTest {
     }
 };
 
-TEST_F(CtlProfileTest, ListShowsTheFirstProfileSelected) {
+TEST_F(CtlProfileTest, ListShowsTheFirstProfileSelectedAndNeverWrites) {
+    const Result empty = Run({"profile", "list", "keyboard"});
+    EXPECT_EQ(empty.code, 0) << empty.err;
+    EXPECT_EQ(empty.out, "");
+    EXPECT_NE(empty.err.find("no profiles yet"), std::string::npos) << empty.err;
+    EXPECT_FALSE(std::filesystem::exists(Root() + "data/VARNE VK-R20 Mechanical Keyboard/keyboard/"
+                                                  "ProfileList.ini"));
+
+    ASSERT_EQ(Run({"select", "keyboard", "0"}).code, 0);
     const Result result = Run({"profile", "list", "keyboard"});
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out.rfind("* 0  Profile 1  (", 0), 0u) << result.out;

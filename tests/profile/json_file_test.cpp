@@ -106,7 +106,7 @@ TEST_F(JsonFile, PipeInAFilesPlaceReadsAsNothingWithoutBlocking) {
         result.wait();
     }
     ASSERT_TRUE(returned) << "reading a pipe must not wait for a writer";
-    EXPECT_EQ(result.get(), JsonLoadStatus::Empty);
+    EXPECT_EQ(result.get(), JsonLoadStatus::Unreadable) << "a pipe is not a file to replace";
 }
 
 TEST_F(JsonFile, WriteIntoMissingFolderFailsWithOne) {

@@ -331,11 +331,13 @@ TEST_F(ProfileListTest, ListThatCannotBeWrittenTakesTheNewDocumentBack) {
         }
         return count;
     };
-    // A folder in the list file's place: it reads as nothing and cannot be replaced.
+    // A folder in the list file's place: it cannot be read, so nothing is
+    // written in its place.
     std::filesystem::remove(list.ListPath());
     std::filesystem::create_directory(list.ListPath());
     for (const auto& outcome : {list.AddProfile(), list.CopyProfile(), list.DeleteProfile()}) {
-        EXPECT_EQ(outcome.result, ProfileResult::WriteFailed);
+        EXPECT_EQ(outcome.result, ProfileResult::ReadFailed);
+        EXPECT_NE(outcome.detail.find(list.ListPath()), std::string::npos) << outcome.detail;
     }
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Profile 1", "Profile 2"}));
     EXPECT_EQ(list.GetSelectedIndex(), 1);
