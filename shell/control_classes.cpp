@@ -4,6 +4,7 @@
 
 #include "device/usb_device.h"
 #include "mousepad/mousepad_device.h"
+#include "mouse/shoot_control_ui.h"
 #include "mousepad/mp_device_power_ui.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
@@ -64,7 +65,7 @@ std::vector<ClassRow> ClassTable() {
         {"CMacroControlUI", StandInOf<ui::VerticalLayout>("MacroControl")},
         {"CKeySetControlUI", StandInOf<ui::VerticalLayout>("KeySetControl")},
         {"CDeviceProfileUI", Make<CDeviceProfileUI>()},
-        {"CShootControlUI", StandInOf<ui::VerticalLayout>("ShootControl")},
+        {"CShootControlUI", Make<CShootControlUI>()},
         {"CMagicControlUI", StandInOf<ui::VerticalLayout>("MagicControl")},
         {"CVoice6533ControlUI", StandInOf<ui::VerticalLayout>("Voice6533Control")},
         {"CVeldmarkUSBDevice", Make<CVeldmarkUSBDevice>()},
