@@ -79,6 +79,14 @@ std::string CShootControlUI::DefaultPath(int gun) const {
     return InFolder(m_defaultFolder, PatternFileName(gun));
 }
 
+void CShootControlUI::InitForPage(std::string workingFolder, std::string defaultFolder) {
+    SetWorkingFolder(std::move(workingFolder));
+    SetDefaultFolder(std::move(defaultFolder));
+    FindControls();
+    SelectGun(0);
+    SelectBullet(0);
+}
+
 void CShootControlUI::FindControls() {
     for (int i = 0; i < kGunCount; ++i) {
         m_gunOptions[i] = FindSubControl<ui::Option>("shoot_gun_op_" + std::to_string(i));

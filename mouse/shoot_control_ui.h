@@ -58,6 +58,9 @@ class CShootControlUI : public ui::VerticalLayout {
     using MessageSink = std::function<void(const std::string& text)>;
     void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
+    // What the mouse page does when it is built: the two folders, the
+    // controls, gun 0 and bullet 0 shown.
+    void InitForPage(std::string workingFolder, std::string defaultFolder);
     // Looks the named controls up (again); missing ones make their part a no-op.
     void FindControls();
     // The gun slot, limited to 0–3: its option selected, the others not, and

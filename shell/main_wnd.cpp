@@ -12,6 +12,7 @@
 #include "profile/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
+#include "shell/routes_recoil.h"
 
 std::atomic<uint8_t> AwakeFlag{1};
 
@@ -66,6 +67,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
         return OnMessage(message, wParam, lParam, handled);
     });
     AddWindowRoutes();
+    AddRecoilRoutes(m_routes, *this);
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;
