@@ -52,6 +52,11 @@ std::vector<DpiStage> CMouseProfiledata::ReadDpiStages() {
     return m_stages;
 }
 
+std::vector<DpiStage> CMouseProfiledata::ReloadDpiStages() {
+    m_stages.clear();
+    return ReadDpiStages();
+}
+
 void CMouseProfiledata::WriteDpiStages(const std::vector<DpiStage>& stages) {
     m_stages = stages;
     Json::Value& list = ObjectMember(MutableSection("DPIStages"), "StageDPIs");

@@ -20,6 +20,10 @@ class CMouseProfiledata : public CBasicProfiledata {
     // (elements beyond the list stay).
     void WriteDpiStages(const std::vector<DpiStage>& stages);
     const std::vector<DpiStage>& GetDpiStages() const { return m_stages; }
+    // The stage list exactly as the loaded document has it: ReadDpiStages
+    // keeps the stages of an earlier document beyond this one's count, which
+    // would show and send another profile's stages after a switch.
+    std::vector<DpiStage> ReloadDpiStages();
 
     // "DPIStages"."StageActive": the active stage index.
     int GetActiveStage();

@@ -184,10 +184,14 @@ mleds = '\n'.join('                        <DeviceKeyButton %s/>' % attrs(
 mleds2 = '\n'.join('                        <DeviceKeyButton %s/>' % attrs(
     name='light_0_%d' % i, float='true', pos=pos((p[0], p[1] + 4, p[2], p[3] + 4)), visible='false')
     for i, p in MS_LEDS)
-dpi_rows = '\n'.join(f'''                    <HorizontalLayout name="DPI_layout_{n}" height="32" childpadding="8">
+# The stage's check sits beside its row, not in it: the row is disabled with
+# the stage, and a check inside it could then never be switched on again.
+dpi_rows = '\n'.join(f'''                    <HorizontalLayout height="32" childpadding="8">
                         <CheckBox name="DPI_enable_check_{n}" width="28"/>
-                        <Slider name="DPI_slider_{n}" min="1" max="160" width="320" foreimage="Control/SliderBar_BK1.png" thumbimage="Control/SliderBar1_Thumb.png" thumbhotimage="Control/SliderBar1_Thumb.png" thumbpushedimage="Control/SliderBar1_Thumb.png"/>
-                        <Edit name="DPI_edit_{n}" width="80"/>
+                        <HorizontalLayout name="DPI_layout_{n}" childpadding="8">
+                            <Slider name="DPI_slider_{n}" min="1" max="160" width="320" foreimage="Control/SliderBar_BK1.png" thumbimage="Control/SliderBar1_Thumb.png" thumbhotimage="Control/SliderBar1_Thumb.png" thumbpushedimage="Control/SliderBar1_Thumb.png"/>
+                            <Edit name="DPI_edit_{n}" width="80" numberonly="true"/>
+                        </HorizontalLayout>
                     </HorizontalLayout>''' for n in range(5))
 w('XML/DeviceXml/mousedevice.xml', f'''
 <!-- The mouse page: profiles; sub-pages for the buttons (with the picture of the
@@ -225,7 +229,7 @@ w('XML/DeviceXml/mousedevice.xml', f'''
                 <Label textkey="dpi_stages_text" height="26"/>
 {dpi_rows}
                 <HorizontalLayout height="32" childpadding="8">
-                    <Slider name="orvix_DPI_slider_0" min="1" max="160" width="320"/>
+                    <Slider name="orvix_DPI_slider_0" min="200" max="6500" width="320"/>
                     <Edit name="orvix_DPI_edit_0" width="80"/>
                 </HorizontalLayout>
                 <Label textkey="polling_rate_text" height="26"/>
@@ -242,16 +246,20 @@ w('XML/DeviceXml/mousedevice.xml', f'''
                     <Label textkey="pointer_speed_text" width="200"/>
                     <Slider name="pointer_speed_slider" min="0" max="9" width="300"/>
                 </HorizontalLayout>
+                <Label name="pointer_speed_note" height="22" visible="false"/>
                 <CheckBox name="pointer_precision_check" textkey="pointer_precision_text" height="28"/>
+                <Label name="pointer_precision_note" height="22" visible="false"/>
                 <HorizontalLayout height="32" childpadding="8">
                     <Label textkey="scroll_speed_text" width="200"/>
                     <Slider name="scroll_speed_slider" min="0" max="99" width="300"/>
                 </HorizontalLayout>
                 <CheckBox name="scrolls_page_check" textkey="scroll_page_text" height="28"/>
+                <Label name="scroll_lines_note" height="22" visible="false"/>
                 <HorizontalLayout height="32" childpadding="8">
                     <Label textkey="double_click_text" width="200"/>
                     <Slider name="double_click_slider" min="0" max="10" width="300"/>
                 </HorizontalLayout>
+                <Label name="double_click_note" height="22" visible="false"/>
                 <Button name="default_btn" textkey="default_text" width="160" height="32"/>
             </VerticalLayout>
         </TabLayout>
