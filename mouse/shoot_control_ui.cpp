@@ -161,36 +161,31 @@ void CShootControlUI::LoadBullet() {
 
 bool CShootControlUI::SaveBullet() {
     const int bullet = std::max(m_bullet, 0);
-    const std::string path = WorkingPath(m_gun);
-    const mouse::PatternRead read = mouse::ReadPattern(path);
-    if (read.status == mouse::PatternStatus::Unreadable) {
-        Tell(read.reason);
-        return false;
-    }
-    // A missing or damaged file starts an empty pattern (the damaged one is
-    // kept aside as ".bad" by ReplacePattern).
-    Json::Value document =
-        read.status == mouse::PatternStatus::Ok ? read.document : Json::Value(Json::objectValue);
-    Json::Value& events = document["Events"];
-    if (!events.isArray()) {
-        events = Json::Value(Json::arrayValue);
-    }
     const bool left = m_xCheck != nullptr && m_xCheck->IsSelected();
     const bool up = m_yCheck != nullptr && m_yCheck->IsSelected();
-    const auto first = static_cast<Json::ArrayIndex>(kEventsPerBullet * bullet);
-    events[first] = Event("down", 1, 10, 1);
-    events[first + 1] = Event("up", 1, 0, 1);
-    events[first + 2] = Event(left ? "down" : "up", FieldValue(m_xEdit), 5, 4);
-    events[first + 3] = Event(up ? "down" : "up", FieldValue(m_yEdit), FieldValue(m_delayEdit), 5);
+    const int x = FieldValue(m_xEdit);
+    const int y = FieldValue(m_yEdit);
+    const int delay = FieldValue(m_delayEdit);
     std::string reason;
-    if (!mouse::ReplacePattern(path, read, document, &reason)) {
+    const bool saved = mouse::UpdatePattern(
+        WorkingPath(m_gun),
+        [&](Json::Value& document) {
+            Json::Value& events = document["Events"];
+            if (!events.isArray()) {
+                events = Json::Value(Json::arrayValue);
+            }
+            const auto first = static_cast<Json::ArrayIndex>(kEventsPerBullet * bullet);
+            events[first] = Event("down", 1, 10, 1);
+            events[first + 1] = Event("up", 1, 0, 1);
+            events[first + 2] = Event(left ? "down" : "up", x, 5, 4);
+            events[first + 3] = Event(up ? "down" : "up", y, delay, 5);
+            return true;
+        },
+        &reason);
+    if (!saved) {
         Tell(reason);
-        return false;
     }
-    if (read.status == mouse::PatternStatus::Damaged) {
-        platform::trace::Write(read.reason + ", kept as .bad");
-    }
-    return true;
+    return saved;
 }
 
 bool CShootControlUI::ResetPattern() {
@@ -202,10 +197,14 @@ bool CShootControlUI::ResetPattern() {
     } else if (defaults.status != mouse::PatternStatus::Ok) {
         Tell(defaults.reason);
     } else {
-        const std::string path = WorkingPath(m_gun);
-        const mouse::PatternRead working = mouse::ReadPattern(path);
         std::string reason;
-        replaced = mouse::ReplacePattern(path, working, defaults.document, &reason);
+        replaced = mouse::UpdatePattern(
+            WorkingPath(m_gun),
+            [&](Json::Value& document) {
+                document = defaults.document;
+                return true;
+            },
+            &reason);
         if (!replaced) {
             Tell(reason);
         }

@@ -1,12 +1,13 @@
 #pragma once
-// Reading and writing one recoil pattern file ("ShootData_" g ".Shoot"), with
-// the rules every file a user owns follows: missing, damaged and unreadable
-// are told apart, an unreadable file is never written over, a damaged one is
-// kept aside as ".bad" before it is replaced, and a write replaces the file
-// atomically.
+// Reading and changing one recoil pattern file ("ShootData_" g ".Shoot")
+// through the user file helper: missing, damaged and unreadable are told
+// apart, an unreadable (or oversized) file is never written over, a damaged
+// one is kept aside as ".bad" before it is replaced, and every change is a
+// read-modify-write under the folder's lock with an atomic replacement.
 
 #include <json/json.h>
 
+#include <functional>
 #include <string>
 
 namespace mouse {
@@ -15,24 +16,27 @@ enum class PatternStatus {
     Ok,          // a pattern document
     Missing,     // no such file
     Damaged,     // bytes that are not a pattern document (empty, not JSON, wrong shape)
-    Unreadable,  // exists but cannot be read, or is far too large: never replace it
+    Unreadable,  // exists but cannot be read, or is too large: never replace it
 };
 
 struct PatternRead {
     PatternStatus status = PatternStatus::Missing;
     Json::Value document;  // Ok: the document; otherwise null
-    std::string reason;    // Damaged, Unreadable: "<path>: <why>"
+    std::string reason;    // Damaged, Unreadable: the path and why
 };
 
 // A pattern document: an object whose "Events", when present, is an array.
 bool IsPatternDocument(const Json::Value& document);
 
+// Reads without taking the folder's lock and without changing anything.
 PatternRead ReadPattern(const std::string& path);
 
-// Replaces the file with `document` in the styled form. A damaged file found
-// by `read` is kept as ".bad" first; an unreadable one is refused. False with
-// the reason when nothing was written.
-bool ReplacePattern(const std::string& path, const PatternRead& read, const Json::Value& document,
-                    std::string* reason);
+// Under the lock of the file's folder: reads the file, hands `change` the
+// document (an empty object when the file is missing or damaged) and writes
+// the result. False with the reason when nothing was written: the file is
+// unreadable, the lock cannot be taken, `change` declined (it returns false)
+// or the write failed.
+bool UpdatePattern(const std::string& path, const std::function<bool(Json::Value&)>& change,
+                   std::string* reason);
 
 }  // namespace mouse
