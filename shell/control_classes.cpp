@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "device/usb_device.h"
-#include "mousepad/mousepad_device.h"
 #include "mouse/shoot_control_ui.h"
+#include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
