@@ -107,7 +107,9 @@ ProfileList::ReadResult ProfileList::ReadList() {
     }
     if (entries.empty()) {
         const bool damaged = read.file.status == FileStatus::Damaged && !read.file.bytes.empty();
-        if (damaged || m_keepListAside) {
+        if (damaged && m_readOnly) {
+            m_notices.push_back(ListPath() + " is damaged (" + read.file.damage + ")");
+        } else if (damaged || m_keepListAside) {
             const std::string kept = KeepCopyAside(ListPath());
             m_notices.push_back(ListPath() + (damaged ? " was damaged" : " had no usable entry") +
                                 "; kept as " + kept);
@@ -256,8 +258,16 @@ ProfileOutcome ProfileList::AppendProfile(const std::string& name, Json::Value d
 }
 
 ProfileOutcome ProfileList::ReadOnly() {
-    if (ReadList() == ReadResult::Failed) {
+    m_readOnly = true;
+    const ReadResult read = ReadList();
+    m_readOnly = false;
+    m_keepListAside = false;
+    if (read == ReadResult::Failed) {
         return Failure();
+    }
+    if (read == ReadResult::Unusable) {
+        m_entries.clear();
+        m_selected = -1;
     }
     // Nothing is written: a missing or unusable list shows as no profiles.
     if (!FileExists(ListPath())) {
@@ -447,14 +457,14 @@ ProfileOutcome ProfileList::RestoreDefaults() {
         return Finish(Outcome(ProfileResult::Refused, "no profile selected"));
     }
     const ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
+    Json::Value current;
+    if (!DocumentForRewrite(entry.uuid, current)) {
+        return Failure();
+    }
     Json::Value document = m_jsonFile.Load(m_defaultDocument);
     if (!document.isObject()) {
         // Without the defaults a reset would only wipe the user's settings.
         return Finish(Outcome(ProfileResult::Refused, "cannot read " + m_defaultDocument));
-    }
-    Json::Value current;
-    if (!DocumentForRewrite(entry.uuid, current)) {
-        return Failure();
     }
     NameDocument(document, entry.name, entry.uuid);
     if (m_kind == kHeadsetKind) {

@@ -139,6 +139,7 @@ class ProfileList {
     // The list file held entries that were refused: it is kept as ".bad"
     // before the next rewrite drops them.
     bool m_keepListAside = false;
+    bool m_readOnly = false;  // reading for display: nothing is kept aside
     ProfileOutcome m_failure;
     std::vector<std::string> m_notices;
 };

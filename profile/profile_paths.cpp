@@ -85,6 +85,10 @@ std::string ProfileFolder(const std::string& folderName) {
     return folder;
 }
 
+std::string ProfileFolderPath(const std::string& folderName) {
+    return DataHome() + kApplicationName + "/" + folderName + "/";
+}
+
 std::string DefaultDataFolder() {
     const std::string configured = Environment("VELDMARK_DATA_DIR");
     if (!configured.empty()) {

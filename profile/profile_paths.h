@@ -26,6 +26,9 @@ std::string ApplicationDataFolder();
 // The per-device profile folder, ending with "/" (created).
 std::string ProfileFolder(const std::string& folderName);
 
+// The same path, without creating anything (for readers that must not write).
+std::string ProfileFolderPath(const std::string& folderName);
+
 // The shipped data folder, ending with "/".
 std::string DefaultDataFolder();
 

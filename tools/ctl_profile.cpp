@@ -163,9 +163,9 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
             << " (set VELDMARK_DATA_DIR to the data folder); new profiles start empty\n";
     }
     profile::ProfileList list;
-    list.SetPaths(profile::ProfileFolder(family->folder), defaults);
     list.SetDeviceKind(family->kind);
     if (command == "list") {
+        list.SetPaths(profile::ProfileFolderPath(family->folder), defaults);
         // Listing only reads: it works on a full disk or a read-only folder.
         const profile::ProfileOutcome read = list.ReadOnly();
         PrintNotices(read, err);
@@ -179,6 +179,7 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
         PrintList(list, out);
         return 0;
     }
+    list.SetPaths(profile::ProfileFolder(family->folder), defaults);
     const profile::ProfileOutcome init = list.InitProfiles();
     PrintNotices(init, err);
     if (!init.Ok()) {

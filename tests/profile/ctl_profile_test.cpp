@@ -1,8 +1,13 @@
 #include "tools/ctl_profile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <sstream>
+
+#include "profile/profile_paths.h"
 
 #include "tests/profile/profile_test_support.h"
 
@@ -15,7 +20,7 @@ class CtlProfileTest : public TempHomeTest {
         std::string out;
         std::string err;
     };
-    Result Run(const std::vector<std::string>& args) {
+    static Result Run(const std::vector<std::string>& args) {
         std::ostringstream out;
         std::ostringstream err;
         const int code = RunProfileCommand(args, out, err);
@@ -81,6 +86,56 @@ TEST_F(CtlProfileTest, BadArgumentsPrintUsage) {
         EXPECT_EQ(result.code, 2);
         EXPECT_NE(result.err.find("usage"), std::string::npos);
     }
+}
+
+// ---- Messages ----
+
+// On a full disk or a folder the user cannot write, listing still works: it
+// only reads. Damage is reported on stderr, and names cannot drive the
+// terminal.
+TEST_F(CtlProfileTest, ListOnlyReadsReportsDamageAndEscapesNames) {
+    EXPECT_ORDINARY_USER_RUN(RunAsOrdinaryUser([](const std::string&) {
+        const std::string folder = profile::ProfileFolder("mouse");
+        const std::string list = folder + "ProfileList.ini";
+        WriteText(list,
+                  "{\"profileselect\": 0, \"profilelist\": [{\"profilename\": "
+                  "\"Evil\\u001b[2J\\n\", \"profileUUID\": \"2020_01_01_00_00_00_000\"}]}");
+        ::chmod(folder.c_str(), 0500);
+        const Result listed = Run({"list", "mouse"});
+        CHILD_CHECK(listed.code == 0);
+        CHILD_CHECK(listed.out == "* 0  Evil\\x1b[2J\\n  (2020_01_01_00_00_00_000)\n");
+        CHILD_CHECK(Run({"add", "mouse"}).err.find(": Permission denied") != std::string::npos);
+
+        ::chmod(folder.c_str(), 0700);
+        WriteText(list, "{\"profilelist\": [");
+        const Result damaged = Run({"list", "mouse"});
+        CHILD_CHECK(damaged.code == 0);
+        CHILD_CHECK(damaged.err.find(list + " is damaged") != std::string::npos);
+        CHILD_CHECK(!std::filesystem::exists(list + ".bad"));
+        CHILD_CHECK(ReadText(list) == "{\"profilelist\": [");
+
+        ::chmod(list.c_str(), 0);
+        const Result unreadable = Run({"copy", "mouse"});
+        CHILD_CHECK(unreadable.code == 1);
+        CHILD_CHECK(unreadable.err.find("cannot read " + list + ": Permission denied") !=
+                    std::string::npos);
+        return 0;
+    }));
+}
+
+TEST_F(CtlProfileTest, HugeListIsRefusedWithItsSizeInsteadOfAborting) {
+    const std::string list = profile::ProfileFolder("keyboard") + "ProfileList.ini";
+    const int fd = ::open(list.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{200} << 20), 0);
+    ::close(fd);
+    for (const char* command : {"list", "copy"}) {
+        const Result result = Run({command, "keyboard"});
+        EXPECT_EQ(result.code, 1) << command;
+        EXPECT_NE(result.err.find(list + " is too large (209715200 bytes"), std::string::npos)
+            << result.err;
+    }
+    EXPECT_EQ(std::filesystem::file_size(list), std::uintmax_t{200} << 20);
 }
 
 }  // namespace

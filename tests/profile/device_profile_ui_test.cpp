@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/ui/edit.h"
 #include "platform/ui/list.h"
 #include "profile/profile_paths.h"
@@ -141,6 +143,37 @@ TEST_F(DeviceProfileTest, SpreadButtonTogglesTheMenuAndOtherSendersAreNotHandled
     EXPECT_TRUE(Click("profile_fun_spread_btn"));
     EXPECT_EQ(Visible("profile_menu_layout"), before);
     EXPECT_FALSE(Click("cursor_Op_tab"));
+}
+
+// A list that cannot be read leaves the page running: it says why, writes
+// nothing, and reads the list again when a profile button is used.
+TEST_F(DeviceProfileTest, UnreadableListIsShownAndReportedButNeverReplaced) {
+    const std::string folder = profile::ProfileFolder("MousePad");
+    std::filesystem::create_directory(folder + "ProfileList.ini");
+    std::vector<std::string> shown;
+    control->SetMessageSink([&](const std::string& text) { shown.push_back(text); });
+    Init(3);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "cannot read " + folder + "ProfileList.ini: Is a directory");
+    EXPECT_TRUE(control->IsUnreadable());
+    EXPECT_EQ(Combo()->GetItemCount(), 0);
+    EXPECT_NE(NameEdit()->GetText().find("could not be read"), std::string::npos);
+
+    EXPECT_TRUE(Click("device_add_btn"));
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "ProfileList.ini"));
+    size_t documents = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        documents += file.path().extension() == ".Json" ? 1 : 0;
+    }
+    EXPECT_EQ(documents, 0u);
+
+    std::filesystem::remove(folder + "ProfileList.ini");
+    EXPECT_TRUE(Click("device_add_btn"));
+    EXPECT_FALSE(control->IsUnreadable());
+    EXPECT_EQ(Combo()->GetItemCount(), 2) << "read again, then the click's own add";
+    EXPECT_EQ(NameEdit()->GetText(), "Profile 2");
+    EXPECT_TRUE(NameEdit()->IsEnabled());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "profile/profile_document.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -441,6 +444,83 @@ TEST_F(ProfileDocumentTest, SectionsOfTheWrongTypeReadAsZeroAndCanBeWritten) {
     document.WriteKeyAssignments({KeyEntry{}});
     EXPECT_EQ(document.ReadLightInfo().mode, 6);
     EXPECT_EQ(document.ReadKeyList().size(), 1u);
+}
+
+// ---- Files the document must not write over, and other writers ----
+
+TEST_F(ProfileDocumentTest, UnreadableProfileIsNeitherReplacedByDefaultsNorSavedOver) {
+    EXPECT_ORDINARY_USER_RUN(RunAsOrdinaryUser([](const std::string& folder) {
+        const std::string defaults = folder + "default.Json";
+        const std::string path = folder + "2020_01_01_00_00_00_000.Json";
+        WriteText(defaults, R"({"Device": [{"LightInfo": {"SelectItem": 3}}]})");
+        const std::string mine = R"({"Device": [{"LightInfo": {"SelectItem": 9}}]})";
+        WriteText(path, mine);
+        ::chmod(path.c_str(), 0);
+        CBasicProfiledata document;
+        document.SetDefaultPath(defaults);
+        document.SetProfilePath(path);
+        CHILD_CHECK(document.Load(path).isNull());
+        CHILD_CHECK(document.GetLastFailure() == "cannot read " + path + ": Permission denied");
+        LightInfoRecord record;
+        record.mode = 4;
+        document.WriteLightInfo(record);
+        CHILD_CHECK(document.Save() == 1);
+        CHILD_CHECK(!document.GetLastFailure().empty());
+        ::chmod(path.c_str(), 0600);
+        CHILD_CHECK(ReadText(path) == mine);
+        CHILD_CHECK(!std::filesystem::exists(path + ".bad"));
+        // Readable again: the next load takes the file as it is.
+        CHILD_CHECK(document.Load(path)["LightInfo"]["SelectItem"].asInt() == 9);
+        return 0;
+    }));
+}
+
+TEST_F(ProfileDocumentTest, OversizedProfileIsRefusedAndKept) {
+    const std::string big =
+        "{\"Device\": [{\"Pad\": \"" + std::string(profile::kDocumentCap, 'a') + "\"}]}";
+    WriteText(m_profile, big);
+    CBasicProfiledata document;
+    Prepare(document);
+    EXPECT_TRUE(document.Load(m_profile).isNull());
+    EXPECT_NE(document.GetLastFailure().find("too large"), std::string::npos)
+        << document.GetLastFailure();
+    EXPECT_EQ(document.Save(), 1);
+    EXPECT_EQ(ReadText(m_profile).size(), big.size());
+}
+
+// The app has the profile loaded while another process (veldmarkctl, a second
+// copy) changes another section: the app's next save keeps that change
+// instead of writing its stale copy over it.
+TEST_F(ProfileDocumentTest, SaveAfterAnotherProcessChangedTheFileKeepsTheirSections) {
+    CMouseProfiledata document;
+    LoadDevice(document, R"({"LightInfo": {"SelectItem": 1}, "DPIStages": {"StageActive": 0}})");
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        CMouseProfiledata theirs;
+        Prepare(theirs);
+        theirs.Load(m_profile);
+        theirs.WriteActiveStage(3);
+        ::_exit(theirs.Save());
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    LightInfoRecord record;
+    record.mode = 5;
+    document.WriteLightInfo(record);
+    ASSERT_EQ(document.Save(), 0);
+    EXPECT_TRUE(document.TakeReloaded());
+    const Json::Value device = ReadJson(m_profile)["Device"][0];
+    EXPECT_EQ(device["LightInfo"]["SelectItem"].asInt(), 5);
+    EXPECT_EQ(device["DPIStages"]["StageActive"].asInt(), 3) << "their change survives";
+    EXPECT_EQ(document.GetDeviceObject()["DPIStages"]["StageActive"].asInt(), 3);
+
+    record.mode = 6;
+    document.WriteLightInfo(record);
+    ASSERT_EQ(document.Save(), 0);
+    EXPECT_FALSE(document.TakeReloaded()) << "our own write is no other writer's";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "profile/profile_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 
 #include <filesystem>
 #include <set>
@@ -364,6 +367,156 @@ TEST_F(ProfileListTest, ExportWritesTheSelectedDocumentAsLoadedWithItsNames) {
     none.SetPaths(Root() + "empty/", m_default);
     EXPECT_EQ(none.ExportProfile(Root() + "none.json").result, ProfileResult::Refused);
     EXPECT_FALSE(std::filesystem::exists(Root() + "none.json"));
+}
+
+// ---- Files that cannot be read, are too large or hold refused entries ----
+
+// A list the user cannot read (permissions, too many open files) is not an
+// empty one: nothing is created, rewritten or kept aside, and the reason
+// names the file.
+TEST_F(ProfileListTest, UnreadableListIsNeverWrittenOverNorReplacedByProfileOne) {
+    EXPECT_ORDINARY_USER_RUN(RunAsOrdinaryUser([this](const std::string& folder) {
+        const std::string profiles = folder + "HD/";
+        std::filesystem::create_directories(profiles);
+        const std::string listPath = profiles + "ProfileList.ini";
+        const std::string text = R"({"profilelist": [{"profilename": "Mine",
+            "profileUUID": "2020_01_01_00_00_00_000"}], "profileselect": 0})";
+        WriteText(listPath, text);
+        WriteText(profiles + "2020_01_01_00_00_00_000.Json", "{\"Device\": [{}]}");
+        ::chmod(listPath.c_str(), 0);
+        ProfileList list;
+        list.SetPaths(profiles, m_default);
+        const auto outcome = list.InitProfiles();
+        CHILD_CHECK(outcome.result == ProfileResult::ReadFailed);
+        CHILD_CHECK(outcome.detail == "cannot read " + listPath + ": Permission denied");
+        CHILD_CHECK(list.AddProfile().result == ProfileResult::ReadFailed);
+        CHILD_CHECK(list.GetEntries().empty() && list.GetSelectedId().empty());
+        struct stat info {};
+        ::stat(listPath.c_str(), &info);
+        CHILD_CHECK((info.st_mode & 0777) == 0);
+        ::chmod(listPath.c_str(), 0600);
+        CHILD_CHECK(ReadText(listPath) == text);
+        size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(profiles)) {
+            files += entry.path().filename().string()[0] != '.' ? 1 : 0;
+        }
+        CHILD_CHECK(files == 2);
+
+        // Out of descriptors: the same refusal, not a fresh "Profile 1".
+        rlimit old{};
+        ::getrlimit(RLIMIT_NOFILE, &old);
+        rlimit none = old;
+        none.rlim_cur = 3;
+        ::setrlimit(RLIMIT_NOFILE, &none);
+        ProfileList starved;
+        starved.SetPaths(profiles, m_default);
+        const auto refused = starved.SelectProfile(0);
+        ::setrlimit(RLIMIT_NOFILE, &old);
+        CHILD_CHECK(refused.result == ProfileResult::WriteFailed ||
+                    refused.result == ProfileResult::ReadFailed);
+        CHILD_CHECK(refused.detail.find("Too many open files") != std::string::npos);
+        CHILD_CHECK(ReadText(listPath) == text);
+        return 0;
+    }));
+}
+
+TEST_F(ProfileListTest, UnreadableDocumentIsLeftAloneByRenameCopyResetAndExport) {
+    EXPECT_ORDINARY_USER_RUN(RunAsOrdinaryUser([this](const std::string& folder) {
+        ProfileList list;
+        std::filesystem::create_directories(folder + "HD/");
+        list.SetPaths(folder + "HD/", m_default);
+        CHILD_CHECK(list.InitProfiles().Ok());
+        const std::string path = list.DocumentPath(list.GetSelectedId());
+        const std::string before = ReadText(path);
+        ::chmod(path.c_str(), 0);
+        for (const auto& outcome : {list.RenameProfile("Other"), list.CopyProfile(),
+                                    list.RestoreDefaults(), list.ExportProfile(folder + "x")}) {
+            CHILD_CHECK(outcome.result == ProfileResult::ReadFailed);
+            CHILD_CHECK(outcome.detail.find(path) != std::string::npos);
+        }
+        CHILD_CHECK(list.GetEntries().size() == 1 && list.GetEntries()[0].name == "Profile 1");
+        ::chmod(path.c_str(), 0600);
+        CHILD_CHECK(ReadText(path) == before);
+        return 0;
+    }));
+}
+
+TEST_F(ProfileListTest, OversizedListAndImportAreRefusedAndKept) {
+    ProfileList list = Open();
+    const std::string big = "{\"profilename\": \"Big\", \"profileUUID\": \"x\", \"pad\": \"" +
+                            std::string(profile::kDocumentCap, 'a') + "\"}";
+    WriteText(Root() + "big.json", big);
+    const auto imported = list.ImportProfile(Root() + "big.json");
+    EXPECT_EQ(imported.result, ProfileResult::ReadFailed);
+    EXPECT_NE(imported.detail.find("too large"), std::string::npos) << imported.detail;
+    EXPECT_EQ(list.GetEntries().size(), 1u);
+
+    const std::string listText = big;
+    WriteText(list.ListPath(), listText);
+    ProfileList again;
+    again.SetPaths(m_folder, m_default);
+    EXPECT_EQ(again.InitProfiles().result, ProfileResult::ReadFailed);
+    EXPECT_EQ(list.AddProfile().result, ProfileResult::ReadFailed);
+    EXPECT_EQ(ReadText(list.ListPath()), listText);
+    EXPECT_FALSE(std::filesystem::exists(list.ListPath() + ".bad"));
+}
+
+// Entries whose identifier is not a time stamp in plain ASCII (a path, a
+// repeat, bytes that are not UTF-8) are refused and kept in ".bad": never
+// rewritten as a "repaired" identifier that names another file.
+TEST_F(ProfileListTest, RefusedEntriesAreKeptAsideBeforeTheListIsRewritten) {
+    const std::string broken = "2020_01_01_00_00_00_00\xff";
+    const std::string text =
+        "{\"profileselect\": 0, \"profilelist\": ["
+        "{\"profilename\": \"Good\", \"profileUUID\": "
+        "\"2020_01_01_00_00_00_000\"},"
+        "{\"profilename\": \"Broken\", \"profileUUID\": \"" +
+        broken + "\"}]}";
+    WriteText(m_folder + "ProfileList.ini", text);
+    WriteText(m_folder + broken + ".Json", "{\"Device\": [{\"LightInfo\": {\"SelectItem\": 7}}]}");
+    ProfileList list;
+    list.SetPaths(m_folder, m_default);
+    const auto opened = list.InitProfiles();
+    ASSERT_TRUE(opened.Ok());
+    ASSERT_EQ(opened.notices.size(), 2u);
+    EXPECT_NE(opened.notices[0].find("refused 1 entry"), std::string::npos) << opened.notices[0];
+    EXPECT_NE(opened.notices[0].find("\\xff"), std::string::npos) << "shown escaped";
+    EXPECT_NE(opened.notices[1].find("ProfileList.ini.bad"), std::string::npos);
+    EXPECT_EQ(ReadText(m_folder + "ProfileList.ini.bad"), text);
+    ASSERT_TRUE(list.AddProfile().Ok());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Good", "Profile 1"}));
+    const std::string listed = ReadText(list.ListPath());
+    EXPECT_EQ(listed.find("\xEF\xBF\xBD"), std::string::npos) << "no U+FFFD identifier";
+    EXPECT_TRUE(std::filesystem::exists(m_folder + broken + ".Json"));
+    for (const auto& file : std::filesystem::directory_iterator(m_folder)) {
+        EXPECT_EQ(file.path().filename().string().find("\xEF\xBF\xBD"), std::string::npos);
+    }
+}
+
+TEST_F(ProfileListTest, DocumentWhoseRootIsNotAnObjectIsKeptAsideOnRename) {
+    ProfileList list = Open();
+    const std::string path = list.DocumentPath(list.GetSelectedId());
+    WriteText(path, "[1, 2, 3]");
+    const auto renamed = list.RenameProfile("Mine");
+    ASSERT_TRUE(renamed.Ok());
+    EXPECT_EQ(ReadText(path + ".bad"), "[1, 2, 3]");
+    ASSERT_EQ(renamed.notices.size(), 1u);
+    EXPECT_NE(renamed.notices[0].find(path + ".bad"), std::string::npos) << renamed.notices[0];
+    EXPECT_EQ(ReadJson(path)["profilename"].asString(), "Mine");
+}
+
+TEST_F(ProfileListTest, StaleTemporariesOfAKilledWriterGoWhenTheFolderIsNextLocked) {
+    ProfileList list = Open();
+    const std::string stale = m_folder + ".ProfileList.ini.tmp-99999-3";
+    const std::string fresh = m_folder + ".ProfileList.ini.tmp-99999-4";
+    WriteText(stale, "half a list");
+    WriteText(fresh, "being written");
+    const timeval old{std::time(nullptr) - 120, 0};
+    const timeval times[2] = {old, old};
+    ::utimes(stale.c_str(), times);
+    ASSERT_TRUE(list.AddProfile().Ok());
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(fresh));
 }
 
 }  // namespace
