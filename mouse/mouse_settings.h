@@ -164,4 +164,14 @@ class MouseSettings {
     std::array<bool, platform::settings::kSettingCount> m_toldMissing{};
 };
 
+// The page that owns mouse settings (the mouse device object); the main
+// window's routes reach the settings of the current page through it.
+class MouseSettingsOwner {
+  public:
+    virtual MouseSettings& Settings() = 0;
+
+  protected:
+    ~MouseSettingsOwner() = default;
+};
+
 }  // namespace mouse

@@ -19,6 +19,7 @@
 
 #include "device/hid_device.h"
 #include "platform/session/local_socket.h"
+#include "platform/settings/linux/open_desktop_settings.h"
 #include "platform/trace/trace.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
@@ -121,9 +122,11 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
 
     qthost::DbusPeerBus peers;
     qthost::LogindSleepWatch sleep;
+    const std::unique_ptr<platform::settings::DesktopSettings> desktop =
+        platform::settings::OpenDesktopSettings();
     auto window = std::make_unique<CMainWnd>(
         host.Context(), MainWndServices{*choice.backend, peers, sleep, data.string(),
-                                        app::AppSettings::Default().Path()});
+                                        app::AppSettings::Default().Path(), desktop.get()});
     // The stored theme is applied before the window's widgets exist, so they are styled once.
     auto skin = std::make_unique<shell::SkinWiring>(*window, shell::SkinIniPath(),
                                                     shell::QtSkinHooks(host, *window));

@@ -12,6 +12,7 @@
 #include "profile/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
+#include "shell/routes_mouse.h"
 #include "shell/routes_recoil.h"
 
 std::atomic<uint8_t> AwakeFlag{1};
@@ -59,6 +60,8 @@ bool LightsPage(const CVeldmarkUSBDevice& page) {
 CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     : ui::Window(context, "MainWnd"),
       m_services(std::move(services)),
+      m_desktopApplier(std::make_unique<platform::settings::SettingsApplier>(
+          m_services.desktop != nullptr ? *m_services.desktop : m_noDesktop)),
       m_ref(Ref()),
       m_updateWorker("update check", &context.dispatcher),
       m_lightSyncWorker("light sync", &context.dispatcher) {
@@ -68,6 +71,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     });
     AddWindowRoutes();
     AddRecoilRoutes(m_routes, *this);
+    AddMouseRoutes(m_routes, *this);
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;

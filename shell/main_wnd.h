@@ -30,6 +30,7 @@
 #include "device/discovery.h"
 #include "device/slot_list.h"
 #include "platform/session/session_services.h"
+#include "platform/settings/settings_applier.h"
 #include "platform/ui/window.h"
 #include "platform/ui/worker.h"
 #include "shell/event_routes.h"
@@ -51,6 +52,8 @@ struct MainWndServices {
     std::string dataFolder;
     // The settings file holding the language choice.
     std::string settingsPath;
+    // The desktop's pointer and keyboard settings; none offered when null.
+    platform::settings::DesktopSettings* desktop = nullptr;
 };
 
 class CMainWnd : public ui::Window, private device::IDiscoveryListener {
@@ -90,6 +93,9 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     const std::vector<CVeldmarkUSBDevice*>& PadPages() const { return m_padPages; }
     const std::vector<CVeldmarkUSBDevice*>& HeadsetPages() const { return m_headsetPages; }
     device::CSlotList& Slots() { return *m_slots; }
+    // Applies the desktop's pointer and keyboard settings off the UI thread;
+    // its helpers are joined before the window goes.
+    platform::settings::SettingsApplier& DesktopApplier() { return *m_desktopApplier; }
 
     // --- window ------------------------------------------------------------------
     void BringToFront();
@@ -176,6 +182,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     device::IDiscoveryListener& AsListener() { return *this; }
 
     MainWndServices m_services;
+    platform::settings::NoDesktopSettings m_noDesktop{"no desktop settings store was opened"};
+    std::unique_ptr<platform::settings::SettingsApplier> m_desktopApplier;
     ui::WindowRef m_ref;
     // Control notifications by type and sender name; each group of routes is
     // added in the constructor.
