@@ -6,4 +6,4 @@ add_library(veldmark_usb_device STATIC
     ${CMAKE_CURRENT_LIST_DIR}/usb_device_threads.cpp
 )
 target_link_libraries(veldmark_usb_device PUBLIC veldmark_device veldmark_lighting
-    veldmark_profile veldmark_platform_ui veldmark_platform_trace)
+    veldmark_profile veldmark_macros veldmark_platform_ui veldmark_platform_trace)

@@ -7,6 +7,7 @@
 #include "device/lighting_frame.h"
 #include "platform/trace/trace.h"
 #include "platform/ui/window.h"
+#include "profile/macro_records.h"
 #include "profile/profile_list.h"
 #include "profile/profile_paths.h"
 
@@ -346,6 +347,22 @@ int CVeldmarkUSBDevice::UploadSettings(int, int, int, int, int) {
     return 0;
 }
 void CVeldmarkUSBDevice::RefreshEditorLists() {}
+void CVeldmarkUSBDevice::RefreshKeyDisplay() {}
+
+bool CVeldmarkUSBDevice::KeysPlayMacro(int index) const {
+    return macro::AnyKeyPlays(m_document->GetKeyList(), index);
+}
+
+void CVeldmarkUSBDevice::OnMacroRemoved(int index) {
+    std::vector<KeyEntry> keys = m_document->GetKeyList();
+    if (!macro::RenumberAfterRemoval(keys, index)) {
+        return;
+    }
+    m_document->WriteKeyAssignments(keys);
+    SaveProfile();
+    RefreshKeyDisplay();
+    UploadProfileKeys(0);
+}
 void CVeldmarkUSBDevice::SaveProfile() {}
 void CVeldmarkUSBDevice::SetLightInfo(const LightInfoRecord& record) {
     m_lightInfo = record;

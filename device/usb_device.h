@@ -124,6 +124,16 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // The kind's page initialisation; the base binds the page (InitPage).
     virtual void InitKindPage();
     virtual LightInfoRecord GetLightInfo() const;
+    // Keys and macros (kinds with a key list). Whether a key's current
+    // assignment plays macro `index`.
+    virtual bool KeysPlayMacro(int index) const;
+    // Macro `index` left the device's list: keys that played it get their
+    // default back, keys of later macros follow them down by one; when a key
+    // changed, the key list is stored in the profile, shown and sent to the
+    // device. The base works on the document's key list.
+    virtual void OnMacroRemoved(int index);
+    // Shows what every key does now (the page's key buttons and key list).
+    virtual void RefreshKeyDisplay();
 
     // --- configuration by the main window, in this order ---------------------
     void SetPageLayout(std::string path) { m_pageLayout = std::move(path); }

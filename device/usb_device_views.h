@@ -22,6 +22,17 @@ class LedControlView {
     virtual void ShowLed(uint32_t color, uint8_t alpha, bool lit) = 0;
 };
 
+// The page's macro editor ("MacroControlItem"), on keyboard and mouse pages.
+class MacroEditorView {
+  public:
+    virtual ~MacroEditorView() = default;
+    // Reads the macro list again (another program may have changed it),
+    // keeping the selected macro and its unsaved rows when it is still there.
+    virtual void ReloadMacros() = 0;
+    // The macro names in list order: the order key assignments number them.
+    virtual std::vector<std::string> GetMacroNames() const = 0;
+};
+
 // The page's lighting editor ("LightControlItem").
 class LightEditorView {
   public:

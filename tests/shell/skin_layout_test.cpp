@@ -268,8 +268,6 @@ TEST(SkinLayout, EditorLayoutsHoldTheirNames) {
           "macro_edit_macroname",
           "macro_action_list",
           "macro_action_layout",
-          "macro_action",
-          "macro_action_edit",
           "macro_btn_name_add",
           "macro_btn_name_sub",
           "macro_btn_name_edit",
@@ -289,7 +287,6 @@ TEST(SkinLayout, EditorLayoutsHoldTheirNames) {
           "macro_fixed_time_edit",
           "macro_tab_macroaction_edit",
           "macro_tab_macrodelay_edit",
-          "macro_delay",
           "macro_label_keyboard_style",
           "macro_label_mouse_style",
           "macro_label_text_style",
@@ -334,6 +331,13 @@ TEST(SkinLayout, EditorLayoutsHoldTheirNames) {
              "bullet_x_eidt", "bullet_y_eidt", "bullet_delay_eidt", "shootdate_reset_btn",
              "shootdate_save_btn", "shootdate_import_btn", "shootdate_export_btn"} +
              Indexed("shoot_gun_op_", 0, 3) + Indexed("bullet_op_", 0, 29)},
+        // The macro editor's event rows ("macro_action" with its edit "macro_delay")
+        // are built from this item layout at run time.
+        {"XML/CustomControlXML/ComboEditElementItem.xml", {"text1", "text2", "delay_edit"}},
+        {"XML/Menus/macro_action_menu.xml",
+         {"left_click", "left_down", "left_up", "right_click", "right_down", "right_up",
+          "middle_click", "middle_down", "middle_up", "forward_click", "forward_down",
+          "forward_up", "back_click", "back_down", "back_up"}},
         {"XML/msgwnd.xml",
          {"MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"}},
         {"skin.xml",

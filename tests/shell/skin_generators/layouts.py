@@ -369,70 +369,102 @@ w('XML/CustomControlXML/KeySetControl.xml', f'''
 ''')
 
 w('XML/CustomControlXML/MacroControl.xml', '''
-<!-- The macro editor: macro names, the recorded actions, recording and editing. -->
-<MacroControl name="MacroControlItem">
-    <HorizontalLayout childpadding="10" inset="8,8,8,8">
-        <VerticalLayout width="220" childpadding="6">
+<!-- The macro editor: the device's macros on the left; the selected macro's
+     events (one row each, built by the editor), the buttons that move and
+     remove them, cursor moves to insert, recording, save and cancel. The
+     hidden labels at the end give the rows' labels their look. -->
+<MacroControl name="MacroControlItem" childpadding="6" inset="6,6,6,6">
+    <HorizontalLayout childpadding="8">
+        <VerticalLayout width="170" childpadding="6">
             <TabLayout name="macro_name_tab" height="30">
                 <HorizontalLayout childpadding="4">
-                    <Button name="macro_btn_name_add" textkey="macro_add_text" width="70"/>
-                    <Button name="macro_btn_name_sub" textkey="macro_delete_text" width="70"/>
-                    <Button name="macro_btn_name_edit" textkey="macro_rename_text" width="70"/>
+                    <Button name="macro_btn_name_add" textkey="macro_add_text"/>
+                    <Button name="macro_btn_name_sub" textkey="macro_delete_text"/>
                 </HorizontalLayout>
-                <Edit name="macro_edit_macroname" maxchar="32"/>
             </TabLayout>
-            <List name="macro_name_list" itemheight="30"/>
+            <List name="macro_name_list" itemheight="30" bkcolor="#FF2A2A2A"/>
+            <HorizontalLayout height="30" childpadding="4">
+                <Edit name="macro_edit_macroname" maxchar="32" hintkey="macro_rename_hint"/>
+                <Button name="macro_btn_name_edit" textkey="macro_rename_text" width="64"/>
+            </HorizontalLayout>
             <HorizontalLayout height="30" childpadding="4">
                 <Button name="macro_btn_import" textkey="macro_import_text"/>
                 <Button name="macro_btn_export" textkey="macro_export_text"/>
             </HorizontalLayout>
         </VerticalLayout>
         <VerticalLayout childpadding="6">
-            <HorizontalLayout name="macro_action_layout" childpadding="6">
-                <List name="macro_action_list" itemheight="30" menu="true"/>
-                <VerticalLayout width="110" childpadding="4">
+            <HorizontalLayout name="macro_action_layout" childpadding="6" visible="false">
+                <VerticalLayout childpadding="2">
+                    <HorizontalLayout height="22" childpadding="6" inset="6,0,6,0">
+                        <Label name="macro_tab_macroaction_edit" textkey="macro_action_column_text"/>
+                        <Label name="macro_tab_macrodelay_edit" textkey="macro_delay_column_text" width="76"/>
+                    </HorizontalLayout>
+                    <List name="macro_action_list" itemheight="30" menu="true" bkcolor="#FF2A2A2A"/>
+                </VerticalLayout>
+                <VerticalLayout width="84" childpadding="4">
                     <Button name="macro_btn_uptop" textkey="macro_top_text" height="28"/>
                     <Button name="macro_btn_up" textkey="macro_up_text" height="28"/>
                     <Button name="macro_btn_down" textkey="macro_down_text" height="28"/>
                     <Button name="macro_btn_downbottom" textkey="macro_bottom_text" height="28"/>
                     <Button name="macro_btn_delete" textkey="macro_delete_action_text" height="28"/>
                     <Button name="macro_btn_deleteall" textkey="macro_clear_text" height="28"/>
-                    <Button name="macro_action" textkey="macro_insert_text" height="28"/>
                 </VerticalLayout>
             </HorizontalLayout>
-            <HorizontalLayout height="30" childpadding="6">
-                <Edit name="macro_tab_macroaction_edit" width="160"/>
-                <Edit name="macro_tab_macrodelay_edit" width="90"/>
-                <Edit name="macro_action_edit" width="120" visible="false"/>
-                <Label name="macro_delay" textkey="macro_delay_text" width="80"/>
+            <HorizontalLayout height="30" childpadding="4">
+                <Label textkey="macro_move_text" width="44"/>
+                <Edit name="mouse_x_left_edit" width="40" numberonly="true" maxchar="3" text="10"/>
+                <Button name="macro_inset_moveleftkey_btn" text="&#x2190;" width="28" tooltipkey="mouse_move_to_left_text"/>
+                <Edit name="mouse_x_right_edit" width="40" numberonly="true" maxchar="3" text="10"/>
+                <Button name="macro_inset_moverightkey_btn" text="&#x2192;" width="28" tooltipkey="mouse_move_to_right_text"/>
+                <Edit name="mouse_y_up_edit" width="40" numberonly="true" maxchar="3" text="10"/>
+                <Button name="macro_inset_moveupkey_btn" text="&#x2191;" width="28" tooltipkey="mouse_move_to_up_text"/>
+                <Edit name="mouse_y_down_edit" width="40" numberonly="true" maxchar="3" text="10"/>
+                <Button name="macro_inset_movedownkey_btn" text="&#x2193;" width="28" tooltipkey="mouse_move_to_down_text"/>
             </HorizontalLayout>
-            <HorizontalLayout height="30" childpadding="6">
-                <Label name="macro_label_keyboard_style" textkey="macro_keyboard_text" width="80"/>
-                <Label name="macro_label_mouse_style" textkey="macro_mouse_text" width="80"/>
-                <Label name="macro_label_text_style" textkey="macro_text_text" width="80"/>
-                <Label name="macro_label_down_style" textkey="macro_down_key_text" width="80"/>
-                <Label name="macro_label_up_style" textkey="macro_up_key_text" width="80"/>
-            </HorizontalLayout>
-            <HorizontalLayout height="30" childpadding="6">
-                <Label text="X" width="20"/><Edit name="mouse_x_left_edit" width="60"/><Edit name="mouse_x_right_edit" width="60"/>
-                <Label text="Y" width="20"/><Edit name="mouse_y_up_edit" width="60"/><Edit name="mouse_y_down_edit" width="60"/>
-                <Button name="macro_inset_moveleftkey_btn" text="&#x2190;" width="30"/>
-                <Button name="macro_inset_moverightkey_btn" text="&#x2192;" width="30"/>
-                <Button name="macro_inset_moveupkey_btn" text="&#x2191;" width="30"/>
-                <Button name="macro_inset_movedownkey_btn" text="&#x2193;" width="30"/>
-            </HorizontalLayout>
-            <HorizontalLayout height="36" childpadding="8">
-                <RedioMacroButton name="macro_btn_starredio" textkey="macro_record_text" width="120" redioimage="common/macro/record_dot.png"/>
-                <Button name="macro_btn_stopredio" textkey="macro_stop_text" width="120" visible="false"/>
-                <CheckBox name="macro_check_time" textkey="macro_record_delay_text" width="160"/>
-                <Edit name="macro_fixed_time_edit" width="80"/>
-                <Button name="macro_btn_save" textkey="macro_save_text" width="90"/>
-                <Button name="macro_btn_cancel" textkey="macro_cancel_text" width="90"/>
+            <HorizontalLayout height="32" childpadding="6">
+                <RedioMacroButton name="macro_btn_starredio" textkey="macro_record_text" width="96" redioimage="common/macro/record_dot.png"/>
+                <Button name="macro_btn_stopredio" textkey="macro_stop_text" width="96" visible="false"/>
+                <CheckBox name="macro_check_time" textkey="macro_fixed_delay_text" width="120"/>
+                <Edit name="macro_fixed_time_edit" width="56" numberonly="true" maxchar="5" text="50"/>
+                <Label text="ms" width="24"/>
+                <Control/>
+                <Button name="macro_btn_save" textkey="macro_save_text" width="72"/>
+                <Button name="macro_btn_cancel" textkey="macro_cancel_text" width="72"/>
             </HorizontalLayout>
         </VerticalLayout>
     </HorizontalLayout>
+    <HorizontalLayout name="macro_styles" visible="false" height="0">
+        <Label name="macro_label_down_style" textkey="macro_down_key_text" textcolor="#FF7FD17F" width="64"/>
+        <Label name="macro_label_up_style" textkey="macro_up_key_text" textcolor="#FFE0A050" width="64"/>
+        <Label name="macro_label_keyboard_style" textcolor="#FFFFFFFF"/>
+        <Label name="macro_label_mouse_style" textcolor="#FF9FC8FF"/>
+        <Label name="macro_label_text_style" textcolor="#FFB0B0B0"/>
+    </HorizontalLayout>
 </MacroControl>
 ''')
+
+w('XML/CustomControlXML/ComboEditElementItem.xml', '''
+<!-- One event row of the macro editor: its action, its name and its delay. -->
+<HorizontalLayout childpadding="6" inset="6,2,6,2">
+    <Label name="text1" width="64"/>
+    <Label name="text2"/>
+    <Edit name="delay_edit" width="60" height="25" numberonly="true" maxchar="6"/>
+    <Label text="ms" width="16"/>
+</HorizontalLayout>
+''')
+
+w('XML/Menus/macro_action_menu.xml', '''
+<!-- The event menu of the macro editor: mouse button events to insert after
+     the selected event. -->
+<Menu name="macro_action_menu">
+''' + ''.join(f'''    <MenuElement name="macro_menu_{b}" textkey="mouse_key_{b}">
+        <MenuElement name="{b}_click" textkey="macro_menu_click"/>
+        <MenuElement name="{b}_down" textkey="macro_down_key_text"/>
+        <MenuElement name="{b}_up" textkey="macro_up_key_text"/>
+    </MenuElement>
+''' for b in ('left', 'right', 'middle', 'forward', 'back')) + '''</Menu>
+''')
+
 
 colors = ['#FFFF0000', '#FFFF8000', '#FFFFFF00', '#FF00FF00', '#FF00FFFF', '#FF0000FF', '#FF8000FF', '#FFFFFFFF']
 color_opts = '\n'.join('                <Option %s/>' % attrs(name='color_option_%d' % i, group='light_preset_color',
