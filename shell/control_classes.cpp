@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "device/usb_device.h"
+#include "editors/combo_edit_element.h"
+#include "editors/macro_control.h"
 #include "mouse/shoot_control_ui.h"
 #include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
@@ -56,13 +58,12 @@ std::vector<ClassRow> ClassTable() {
         {"CUpdateInfoListItemUI", StandInOf<ui::ListContainerElement>("UpdateInfoListItem")},
         {"CDeviceOptionUI", Make<CDeviceOptionUI>()},
         {"CMpDevicePowerUI", Make<CMpDevicePowerUI>()},
-        {"CComboEditContainerElementUI",
-         StandInOf<ui::ListContainerElement>("ComboEditContainerElement")},
+        {"CComboEditContainerElementUI", Make<CComboEditContainerElementUI>()},
         {"CHandImgButtonUI", StandInOf<ui::Button>("HandImgButton")},
         {"CHandImgSelectButtonUI", StandInOf<ui::Option>("HandImgSelectButton")},
         {"CRedioMacroButtonUI", StandInOf<ui::Option>("RedioMacroButton")},
         {"CLightControlUI", StandInOf<ui::VerticalLayout>("LightControl")},
-        {"CMacroControlUI", StandInOf<ui::VerticalLayout>("MacroControl")},
+        {"CMacroControlUI", Make<CMacroControlUI>()},
         {"CKeySetControlUI", StandInOf<ui::VerticalLayout>("KeySetControl")},
         {"CDeviceProfileUI", Make<CDeviceProfileUI>()},
         {"CShootControlUI", Make<CShootControlUI>()},

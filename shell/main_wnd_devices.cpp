@@ -10,6 +10,7 @@
 #include "profile/device_profile_ui.h"
 #include "shell/main_wnd.h"
 #include "shell/message_box.h"
+#include "shell/routes_macros.h"
 
 namespace {
 
@@ -130,6 +131,7 @@ void CMainWnd::BuildPage(size_t slotIndex, uint16_t role) {
         profiles->InitProfiles();
         profiles->SetDevice(page);
     }
+    BindMacroEditor(*page);
 
     m_pageSwitch->Add(std::move(pageControl));
     pages->push_back(page);

@@ -103,3 +103,13 @@ for key, glyph in GLYPH.items():
         svg(f'common/device_ico/{key}_device_{state}.svg', 56, 56,
             f'<rect x="1" y="1" width="54" height="54" rx="10" fill="{bg}"/>' + glyph.format(c=fg) + mark)
 print('images written')
+
+# the macro editor's cursor-move buttons
+ARROWS = {'left': 'M20 9 L13 15 L20 21 Z', 'right': 'M14 9 L21 15 L14 21 Z',
+          'up': 'M11 18 L17 11 L23 18 Z', 'down': 'M11 12 L17 19 L23 12 Z'}
+for name, path in ARROWS.items():
+    for state, fill, edge, mark in (('normal', '#2A2F38', '#3D4655', '#D0D6E0'),
+                                    ('hot', '#33404F', '#0099FF', '#FFFFFF')):
+        svg(f'common/macro/move_{name}_{state}.svg', 34, 30,
+            f'<rect x="0.5" y="0.5" width="33" height="29" rx="4" fill="{fill}" stroke="{edge}"/>'
+            f'<path d="{path}" fill="{mark}"/>')
