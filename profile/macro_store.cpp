@@ -1,7 +1,5 @@
 #include "profile/macro_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,19 +27,10 @@ std::string Reason(int error) {
     return error == 0 ? std::string("unknown error") : std::string(std::strerror(error));
 }
 
-// Creates `path` with `bytes` only when no file of that name exists: the
-// bytes go to a temporary file first, which is then linked to the name (a
-// link never replaces an existing file) and removed.
-bool WriteNewFile(const std::string& path, const std::string& bytes, int& error) {
-    const std::string temporary = path + ".new-" + std::to_string(::getpid());
-    ::unlink(temporary.c_str());
-    if (!WriteFileAtomically(temporary, bytes, &error)) {
-        return false;
-    }
-    const bool linked = ::link(temporary.c_str(), path.c_str()) == 0;
-    error = linked ? 0 : errno;
-    ::unlink(temporary.c_str());
-    return linked;
+// Refusals of a file that must not be written over: its path and why.
+MacroOutcome CannotRead(const UserFileRead& read) {
+    return Outcome(MacroResult::Refused, read.Reason() + " (left as it is)",
+                   MacroStore::kUnreadableMessage);
 }
 
 bool HasControlCharacter(const std::string& text) {
@@ -105,69 +94,6 @@ bool IsPlainMacroId(const std::string& id) {
     return true;
 }
 
-MacroFileState ReadBoundedFile(const std::string& path, size_t limit, std::string& text,
-                               std::string* reason) {
-    text.clear();
-    auto fail = [&](MacroFileState state, std::string why) {
-        if (reason != nullptr) {
-            *reason = std::move(why);
-        }
-        return state;
-    };
-    // Non-blocking, so that a pipe in the file's place cannot hold the caller.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
-        return error == ENOENT ? fail(MacroFileState::Missing, "no such file")
-                               : fail(MacroFileState::Unreadable, Reason(error));
-    }
-    struct stat info {};
-    MacroFileState state = MacroFileState::Ok;
-    std::string why;
-    if (::fstat(fd, &info) != 0) {
-        state = MacroFileState::Unreadable;
-        why = Reason(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        state = MacroFileState::Unreadable;
-        why = "not a regular file";
-    } else if (static_cast<uint64_t>(info.st_size) > limit) {
-        state = MacroFileState::Unreadable;
-        why = "larger than " + std::to_string(limit) + " bytes";
-    } else {
-        // One byte more than the limit tells a file that grew meanwhile.
-        text.resize(limit + 1);
-        size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                state = MacroFileState::Unreadable;
-                why = Reason(errno);
-                break;
-            }
-            if (n == 0) {
-                break;
-            }
-            done += static_cast<size_t>(n);
-        }
-        text.resize(done);
-        if (state == MacroFileState::Ok && done > limit) {
-            state = MacroFileState::Unreadable;
-            why = "larger than " + std::to_string(limit) + " bytes";
-        } else if (state == MacroFileState::Ok && done == 0) {
-            state = MacroFileState::Damaged;
-            why = "empty file";
-        }
-    }
-    ::close(fd);
-    if (state != MacroFileState::Ok) {
-        text.clear();
-    }
-    return fail(state, std::move(why));
-}
-
 // --- list -------------------------------------------------------------------------------
 
 void MacroStore::SetFolder(const std::string& folder, const std::string& listName) {
@@ -180,18 +106,18 @@ void MacroStore::SetFolder(const std::string& folder, const std::string& listNam
 
 MacroStore::ListRead MacroStore::ReadList() const {
     ListRead read;
-    std::string text;
-    read.state = ReadBoundedFile(ListPath(), kMaxListBytes, text, &read.reason);
+    JsonRead file = m_jsonFile.Read(ListPath(), kDocumentCap);
+    read.state = file.file.status;
+    read.reason = file.file.Reason();
     read.document = Json::Value(Json::objectValue);
-    if (read.state != MacroFileState::Ok) {
+    if (read.state != FileStatus::Ok) {
         return read;
     }
-    bool parsed = false;
-    Json::Value document = CJsonFile::Parse(text, &parsed);
+    Json::Value document = std::move(file.value);
     const Json::Value& list = json::Member(document, "MacroInfo");
-    if (!parsed || !document.isObject() || !(list.isNull() || list.isArray())) {
-        read.state = MacroFileState::Damaged;
-        read.reason = "not a macro list";
+    if (!document.isObject() || !(list.isNull() || list.isArray())) {
+        read.state = FileStatus::Damaged;
+        read.reason = ListPath() + " is not a macro list";
         return read;
     }
     std::vector<std::string> seen;
@@ -222,20 +148,28 @@ MacroOutcome MacroStore::Load() {
     m_listReason = read.reason;
     m_document = std::move(read.document);
     m_macros = std::move(read.macros);
-    if (m_listState == MacroFileState::Unreadable) {
-        return Outcome(MacroResult::Refused, "cannot read " + ListPath() + ": " + m_listReason);
+    if (m_listState == FileStatus::Unreadable || m_listState == FileStatus::TooLarge) {
+        return Outcome(MacroResult::Refused, m_listReason, kUnreadableMessage);
     }
     return Outcome(MacroResult::Done);
 }
 
 bool MacroStore::Refresh(MacroOutcome& outcome) {
     Load();
-    if (m_listState == MacroFileState::Unreadable) {
-        outcome = Outcome(MacroResult::Refused,
-                          "cannot read " + ListPath() + ": " + m_listReason + " (left as it is)");
+    if (m_listState == FileStatus::Unreadable || m_listState == FileStatus::TooLarge) {
+        outcome =
+            Outcome(MacroResult::Refused, m_listReason + " (left as it is)", kUnreadableMessage);
         return false;
     }
     return true;
+}
+
+MacroOutcome MacroStore::Locked(const std::function<MacroOutcome()>& change) {
+    FolderLock lock(m_folder);
+    if (!lock.Held()) {
+        return Outcome(MacroResult::Refused, lock.Reason(), kUnreadableMessage);
+    }
+    return change();
 }
 
 bool MacroStore::SameMacro(int index, const MacroInfo& seen) const {
@@ -244,19 +178,35 @@ bool MacroStore::SameMacro(int index, const MacroInfo& seen) const {
 }
 
 MacroOutcome MacroStore::WriteList() {
-    if (m_listState == MacroFileState::Damaged) {
+    if (m_listState == FileStatus::Damaged) {
         const std::string kept = KeepDamagedFile(ListPath());
         if (!kept.empty()) {
             platform::trace::Write("macro list kept aside as " + kept);
         }
     }
-    int error = 0;
-    if (!WriteFileAtomically(ListPath(), CJsonFile::StyledText(m_document), &error)) {
-        return Outcome(MacroResult::WriteFailed,
-                       "cannot write " + ListPath() + ": " + Reason(error));
+    const WriteResult written = m_jsonFile.WriteFile(ListPath(), m_document);
+    if (!written) {
+        return Outcome(MacroResult::WriteFailed, written.Reason());
     }
-    m_listState = MacroFileState::Ok;
+    m_listState = FileStatus::Ok;
     return Outcome(MacroResult::Done);
+}
+
+MacroOutcome MacroStore::AppendMacro(const MacroInfo& info) {
+    Json::Value element(Json::objectValue);
+    element["MacroName"] = info.name;
+    element["Guid"] = info.guid;
+    Json::Value& list = json::ObjectMember(m_document, "MacroInfo");
+    if (!list.isArray()) {
+        list = Json::Value(Json::arrayValue);
+    }
+    list.append(element);
+    m_macros.push_back(info);
+    MacroOutcome outcome = WriteList();
+    if (!outcome.Ok()) {
+        Load();
+    }
+    return outcome;
 }
 
 int MacroStore::Find(const std::string& name) const {
@@ -303,29 +253,18 @@ std::string MacroStore::EventFilePath(int index) const {
 // --- changes to the list ----------------------------------------------------------------
 
 MacroOutcome MacroStore::Add() {
-    MacroOutcome outcome;
-    if (!Refresh(outcome)) {
-        return outcome;
-    }
-    if (Count() >= macro::kMaxMacros) {
-        return Outcome(MacroResult::Refused, "at most 50 macros", kLimitMessage);
-    }
-    MacroInfo info{NextName(), NewGuid()};
-    Json::Value element(Json::objectValue);
-    element["MacroName"] = info.name;
-    element["Guid"] = info.guid;
-    Json::Value& list = json::ObjectMember(m_document, "MacroInfo");
-    if (!list.isArray()) {
-        list = Json::Value(Json::arrayValue);
-    }
-    list.append(element);
-    m_macros.push_back(info);
-    outcome = WriteList();
-    if (!outcome.Ok()) {
-        Load();
-        return outcome;
-    }
-    return Outcome(MacroResult::Done, info.name);
+    return Locked([this] {
+        MacroOutcome outcome;
+        if (!Refresh(outcome)) {
+            return outcome;
+        }
+        if (Count() >= macro::kMaxMacros) {
+            return Outcome(MacroResult::Refused, "at most 50 macros", kLimitMessage);
+        }
+        const MacroInfo info{NextName(), NewGuid()};
+        outcome = AppendMacro(info);
+        return outcome.Ok() ? Outcome(MacroResult::Done, info.name) : outcome;
+    });
 }
 
 MacroOutcome MacroStore::Remove(int index) {
@@ -333,34 +272,37 @@ MacroOutcome MacroStore::Remove(int index) {
         return Outcome(MacroResult::Unchanged, "no macro selected");
     }
     const MacroInfo seen = m_macros[index];
-    MacroOutcome outcome;
-    if (!Refresh(outcome)) {
-        return outcome;
-    }
-    if (!SameMacro(index, seen)) {
-        return Outcome(MacroResult::Refused, "the macro list changed meanwhile; it was read again");
-    }
-    const std::string eventFile = EventFilePath(index);
-    Json::Value kept(Json::arrayValue);
-    const Json::Value& list = json::Member(m_document, "MacroInfo");
-    for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) {
-        if (i != static_cast<Json::ArrayIndex>(index)) {
-            kept.append(list[i]);
+    return Locked([this, index, &seen] {
+        MacroOutcome outcome;
+        if (!Refresh(outcome)) {
+            return outcome;
         }
-    }
-    m_document["MacroInfo"] = kept;
-    m_macros.erase(m_macros.begin() + index);
-    outcome = WriteList();
-    if (!outcome.Ok()) {
-        Load();
-        return outcome;
-    }
-    // The list no longer names the file; a file that cannot be removed is only
-    // left over, never used again.
-    if (!eventFile.empty() && ::unlink(eventFile.c_str()) != 0 && errno != ENOENT) {
-        platform::trace::Write("cannot remove " + eventFile + ": " + Reason(errno));
-    }
-    return Outcome(MacroResult::Done, seen.name);
+        if (!SameMacro(index, seen)) {
+            return Outcome(MacroResult::Refused,
+                           "the macro list changed meanwhile; it was read again");
+        }
+        const std::string eventFile = EventFilePath(index);
+        Json::Value kept(Json::arrayValue);
+        const Json::Value& list = json::Member(m_document, "MacroInfo");
+        for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) {
+            if (i != static_cast<Json::ArrayIndex>(index)) {
+                kept.append(list[i]);
+            }
+        }
+        m_document["MacroInfo"] = kept;
+        m_macros.erase(m_macros.begin() + index);
+        outcome = WriteList();
+        if (!outcome.Ok()) {
+            Load();
+            return outcome;
+        }
+        // The list no longer names the file; one that cannot be removed is only
+        // left over, never used again.
+        if (!eventFile.empty() && ::unlink(eventFile.c_str()) != 0 && errno != ENOENT) {
+            platform::trace::Write("cannot remove " + eventFile + ": " + Reason(errno));
+        }
+        return Outcome(MacroResult::Done, seen.name);
+    });
 }
 
 MacroOutcome MacroStore::Rename(int index, const std::string& requested) {
@@ -373,118 +315,118 @@ MacroOutcome MacroStore::Rename(int index, const std::string& requested) {
     }
     const std::string name = json::ValidUtf8(requested);
     const MacroInfo seen = m_macros[index];
-    MacroOutcome outcome;
-    if (!Refresh(outcome)) {
-        return outcome;
-    }
-    if (!SameMacro(index, seen)) {
-        return Outcome(MacroResult::Refused, "the macro list changed meanwhile; it was read again");
-    }
-    if (Find(name) >= 0) {
-        return Outcome(MacroResult::NameClash, name, kNameClashMessage);
-    }
-    json::ObjectMember(json::ArrayElement(json::ObjectMember(m_document, "MacroInfo"),
-                                          static_cast<Json::ArrayIndex>(index)),
-                       "MacroName") = name;
-    m_macros[index].name = name;
-    outcome = WriteList();
-    if (!outcome.Ok()) {
-        Load();
-        return outcome;
-    }
-    return Outcome(MacroResult::Done, name);
+    return Locked([this, index, &seen, &name] {
+        MacroOutcome outcome;
+        if (!Refresh(outcome)) {
+            return outcome;
+        }
+        if (!SameMacro(index, seen)) {
+            return Outcome(MacroResult::Refused,
+                           "the macro list changed meanwhile; it was read again");
+        }
+        if (Find(name) >= 0) {
+            return Outcome(MacroResult::NameClash, name, kNameClashMessage);
+        }
+        json::ObjectMember(json::ArrayElement(json::ObjectMember(m_document, "MacroInfo"),
+                                              static_cast<Json::ArrayIndex>(index)),
+                           "MacroName") = name;
+        m_macros[index].name = name;
+        outcome = WriteList();
+        if (!outcome.Ok()) {
+            Load();
+            return outcome;
+        }
+        return Outcome(MacroResult::Done, name);
+    });
 }
 
 MacroOutcome MacroStore::Import(const std::string& path) {
-    MacroOutcome outcome;
-    if (!Refresh(outcome)) {
-        return outcome;
+    const UserFileRead source = ReadUserFile(path, kMacroFileCap);
+    if (!source.Ok()) {
+        return Outcome(MacroResult::InvalidInput, source.Reason(), kImportInvalidMessage);
     }
-    if (Count() >= macro::kMaxMacros) {
-        return Outcome(MacroResult::Refused, "at most 50 macros", kLimitMessage);
-    }
-    std::string text;
-    std::string reason;
-    const MacroFileState state = ReadBoundedFile(path, kMaxEventFileBytes, text, &reason);
     bool parsed = false;
-    const Json::Value document =
-        state == MacroFileState::Ok ? CJsonFile::Parse(text, &parsed) : Json::Value();
-    if (state != MacroFileState::Ok) {
-        return Outcome(MacroResult::InvalidInput, "cannot read " + path + ": " + reason,
-                       kImportInvalidMessage);
-    }
+    const Json::Value document = CJsonFile::Parse(source.bytes, &parsed);
     if (!parsed || !IsEventDocument(document)) {
         return Outcome(MacroResult::InvalidInput, path + " is not a macro file",
                        kImportInvalidMessage);
     }
-    MacroInfo info{NextName(), NewGuid()};
-    const std::string target = m_folder + info.guid + kEventFileExtension;
-    int error = 0;
-    if (!WriteNewFile(target, text, error)) {
-        return Outcome(MacroResult::WriteFailed, "cannot write " + target + ": " + Reason(error));
-    }
-    Json::Value element(Json::objectValue);
-    element["MacroName"] = info.name;
-    element["Guid"] = info.guid;
-    Json::Value& list = json::ObjectMember(m_document, "MacroInfo");
-    if (!list.isArray()) {
-        list = Json::Value(Json::arrayValue);
-    }
-    list.append(element);
-    m_macros.push_back(info);
-    outcome = WriteList();
-    if (!outcome.Ok()) {
-        ::unlink(target.c_str());
-        Load();
-        return outcome;
-    }
-    return Outcome(MacroResult::Done, info.name);
+    return Locked([this, &source] {
+        MacroOutcome outcome;
+        if (!Refresh(outcome)) {
+            return outcome;
+        }
+        if (Count() >= macro::kMaxMacros) {
+            return Outcome(MacroResult::Refused, "at most 50 macros", kLimitMessage);
+        }
+        // The copy gets a fresh identifier and is created only where no file
+        // is: an import never replaces anything.
+        WriteResult created;
+        const std::string guid = CreateWithNewId(
+            m_folder, kEventFileExtension, [&source](const std::string&) { return source.bytes; },
+            [this](const std::string& id) {
+                for (const MacroInfo& info : m_macros) {
+                    if (info.guid == id) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            &created);
+        if (guid.empty()) {
+            return Outcome(MacroResult::WriteFailed, created.Reason());
+        }
+        const MacroInfo info{NextName(), guid};
+        outcome = AppendMacro(info);
+        if (!outcome.Ok()) {
+            ::unlink((m_folder + guid + kEventFileExtension).c_str());
+            return outcome;
+        }
+        return Outcome(MacroResult::Done, info.name);
+    });
 }
 
 MacroOutcome MacroStore::Export(int index, const std::string& path) {
     if (index < 0 || index >= Count()) {
         return Outcome(MacroResult::Unchanged, "no macro selected");
     }
-    std::string text;
-    std::string reason;
     const std::string source = EventFilePath(index);
-    const MacroFileState state = source.empty()
-                                     ? MacroFileState::Missing
-                                     : ReadBoundedFile(source, kMaxEventFileBytes, text, &reason);
-    if (state == MacroFileState::Unreadable) {
-        return Outcome(MacroResult::Refused, "cannot read " + source + ": " + reason);
+    std::string bytes;
+    if (!source.empty()) {
+        UserFileRead read = ReadUserFile(source, kMacroFileCap);
+        if (!read.MayReplace()) {
+            return CannotRead(read);
+        }
+        bytes = std::move(read.bytes);
     }
-    if (state == MacroFileState::Missing) {
-        text = CJsonFile::StyledText(EventDocument(m_macros[index], Json::Value()));
+    if (bytes.empty()) {
+        // Never saved: an event file without events.
+        bytes = CJsonFile::StyledText(EventDocument(m_macros[index], Json::Value()));
     }
-    int error = 0;
-    if (!WriteFileAtomically(path, text, &error)) {
-        return Outcome(MacroResult::WriteFailed, "cannot write " + path + ": " + Reason(error));
+    const WriteResult written = WriteUserFile(path, bytes);
+    if (!written) {
+        return Outcome(MacroResult::WriteFailed, written.Reason());
     }
     return Outcome(MacroResult::Done, path);
 }
 
 // --- events -----------------------------------------------------------------------------
 
-Json::Value MacroStore::LoadEvents(int index, MacroFileState* state) const {
+Json::Value MacroStore::LoadEvents(int index, FileStatus* state) const {
     const std::string path = EventFilePath(index);
-    std::string text;
-    MacroFileState read = MacroFileState::Missing;
+    FileStatus status = FileStatus::Missing;
     Json::Value events(Json::arrayValue);
     if (!path.empty()) {
-        read = ReadBoundedFile(path, kMaxEventFileBytes, text);
-    }
-    if (read == MacroFileState::Ok) {
-        bool parsed = false;
-        const Json::Value document = CJsonFile::Parse(text, &parsed);
-        if (parsed && IsEventDocument(document)) {
-            events = LimitedEvents(json::Member(document, "Events"), false);
-        } else {
-            read = MacroFileState::Damaged;
+        const JsonRead read = m_jsonFile.Read(path, kMacroFileCap);
+        status = read.file.status;
+        if (status == FileStatus::Ok && IsEventDocument(read.value)) {
+            events = LimitedEvents(json::Member(read.value, "Events"), false);
+        } else if (status == FileStatus::Ok) {
+            status = FileStatus::Damaged;
         }
     }
     if (state != nullptr) {
-        *state = read;
+        *state = status;
     }
     return events;
 }
@@ -504,27 +446,23 @@ MacroOutcome MacroStore::SaveEvents(int index, const Json::Value& events) {
     if (path.empty()) {
         return Outcome(MacroResult::Unchanged, "the macro has no event file");
     }
-    std::string text;
-    std::string reason;
-    const MacroFileState state = ReadBoundedFile(path, kMaxEventFileBytes, text, &reason);
-    if (state == MacroFileState::Unreadable) {
-        return Outcome(MacroResult::Refused,
-                       "cannot read " + path + ": " + reason + " (left as it is)");
-    }
-    if (state == MacroFileState::Ok) {
-        bool parsed = false;
-        if (!IsEventDocument(CJsonFile::Parse(text, &parsed)) || !parsed) {
+    const MacroInfo info = m_macros[index];
+    return Locked([this, &path, &info, &events] {
+        const JsonRead current = m_jsonFile.Read(path, kMacroFileCap);
+        if (!current.file.MayReplace()) {
+            return CannotRead(current.file);
+        }
+        if (current.file.status == FileStatus::Damaged ||
+            (current.Ok() && !IsEventDocument(current.value))) {
             KeepDamagedFile(path);
         }
-    } else if (state == MacroFileState::Damaged) {
-        KeepDamagedFile(path);
-    }
-    int error = 0;
-    const std::string written = CJsonFile::StyledText(EventDocument(m_macros[index], events));
-    if (!WriteFileAtomically(path, written, &error)) {
-        return Outcome(MacroResult::WriteFailed, "cannot write " + path + ": " + Reason(error));
-    }
-    return Outcome(MacroResult::Done, m_macros[index].name);
+        const WriteResult written =
+            WriteUserFile(path, CJsonFile::StyledText(EventDocument(info, events)));
+        if (!written) {
+            return Outcome(MacroResult::WriteFailed, written.Reason());
+        }
+        return Outcome(MacroResult::Done, info.name);
+    });
 }
 
 }  // namespace profile

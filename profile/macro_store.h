@@ -16,27 +16,30 @@
 //
 // This is the model under the macro editor of a device page and under
 // `veldmarkctl macro`; it shows nothing. Every change re-reads the list
-// first (another copy of the program or the command-line tool may have
-// changed it) and refuses when the macro it was asked about is no longer at
-// the place the caller saw it. Files are written atomically; a list or event
-// file that is not JSON is kept aside as ".bad" before it is replaced; one
-// that cannot be read (permissions, not a regular file, too large) is never
-// written over.
+// first under the folder's lock (another copy of the program or the
+// command-line tool may have changed it) and refuses when the macro it was
+// asked about is no longer at the place the caller saw it. Every file goes
+// through the user file helper (profile/user_file.h): written atomically, a
+// list or event file that is not JSON kept aside as ".bad" before it is
+// replaced, one that cannot be read (permissions, not a regular file, over
+// its cap) never written over.
 //
 // Limits: 50 macros; 4000 events per macro (events beyond are ignored when a
-// file is read); 1 MiB for the list and 4 MiB for an event file (4000 events
-// take about 400 KiB).
+// file is read); the helper's caps for the list (kDocumentCap) and an event
+// file (kMacroFileCap).
 //
 // Used from one thread at a time.
 
 #include <json/json.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "profile/json_file.h"
 #include "profile/macro_records.h"
+#include "profile/user_file.h"
 
 namespace profile {
 
@@ -62,24 +65,17 @@ struct MacroInfo {
     std::string guid;  // empty when the list's identifier cannot name a file
 };
 
-// How a user file could be read.
-enum class MacroFileState {
-    Ok,
-    Missing,     // no such file
-    Damaged,     // bytes that are not the expected JSON document
-    Unreadable,  // exists but cannot be read, or is over its size limit
-};
-
 class MacroStore {
   public:
     static constexpr const char* kListName = "macro.config";
     static constexpr const char* kAccessoryListName = "orvix_macro.config";
     static constexpr const char* kEventFileExtension = ".mac";
-    static constexpr size_t kMaxListBytes = size_t{1} << 20;
-    static constexpr size_t kMaxEventFileBytes = size_t{4} << 20;
+    static constexpr size_t kMaxListBytes = kDocumentCap;
+    static constexpr size_t kMaxEventFileBytes = kMacroFileCap;
     // Message keys of the refusals a user meets.
     static constexpr const char* kLimitMessage = "message_macro_limit";
     static constexpr const char* kImportInvalidMessage = "message_macro_import_invalid";
+    static constexpr const char* kUnreadableMessage = "message_macro_unreadable";
     static constexpr const char* kNameClashMessage = "message_text_5";
     // The text a refused rename reports for an empty name or one with a space.
     static constexpr const char* kEmptyNameMarker = "IsEmpty";
@@ -91,9 +87,10 @@ class MacroStore {
 
     // Reads the list. A missing or damaged list reads as empty (the next
     // change writes a new one, keeping the damaged file aside); an unreadable
-    // one reads as empty and refuses every change. Returns Done or Refused.
+    // or oversized one reads as empty and refuses every change. Returns Done
+    // or Refused. Takes no lock and writes nothing.
     MacroOutcome Load();
-    MacroFileState GetListState() const { return m_listState; }
+    FileStatus GetListState() const { return m_listState; }
 
     const std::vector<MacroInfo>& GetMacros() const { return m_macros; }
     int Count() const { return static_cast<int>(m_macros.size()); }
@@ -126,7 +123,7 @@ class MacroStore {
     // The event objects of macro `index` in play order (at most 4000); an
     // empty array when the macro has no readable events. `state` (optional)
     // tells how its file was read.
-    Json::Value LoadEvents(int index, MacroFileState* state = nullptr) const;
+    Json::Value LoadEvents(int index, FileStatus* state = nullptr) const;
     // The same events packed for the device; reads the file once.
     std::vector<MacroEventRecord> PackedEvents(int index) const;
     // Writes macro `index`'s event file: its name and Guid from the list,
@@ -136,15 +133,18 @@ class MacroStore {
 
   private:
     struct ListRead {
-        MacroFileState state = MacroFileState::Missing;
+        FileStatus state = FileStatus::Missing;
         Json::Value document;
         std::vector<MacroInfo> macros;
         std::string reason;
     };
     ListRead ReadList() const;
-    // Re-reads the list for a change; false (with `outcome` set) when the
-    // list cannot be changed now.
+    // Re-reads the list for a change (the folder locked); false (with
+    // `outcome` set) when the list cannot be changed now.
     bool Refresh(MacroOutcome& outcome);
+    // Holds the folder's lock while `change` runs.
+    MacroOutcome Locked(const std::function<MacroOutcome()>& change);
+    MacroOutcome AppendMacro(const MacroInfo& info);
     // True when macro `index` is still the one the caller saw.
     bool SameMacro(int index, const MacroInfo& seen) const;
     MacroOutcome WriteList();
@@ -153,7 +153,7 @@ class MacroStore {
     CJsonFile m_jsonFile;
     std::string m_folder;
     std::string m_listName = kListName;
-    MacroFileState m_listState = MacroFileState::Missing;
+    FileStatus m_listState = FileStatus::Missing;
     std::string m_listReason;
     Json::Value m_document{Json::objectValue};
     std::vector<MacroInfo> m_macros;
@@ -162,10 +162,5 @@ class MacroStore {
 // True when `id` can name an event file: 1-64 of A-Z a-z 0-9 "_" "-", not
 // starting with "-".
 bool IsPlainMacroId(const std::string& id);
-
-// Reads a user file of at most `limit` bytes into `text`. Missing, Unreadable
-// (with the reason in `reason`) or Ok; an empty file reads as Damaged.
-MacroFileState ReadBoundedFile(const std::string& path, size_t limit, std::string& text,
-                               std::string* reason = nullptr);
 
 }  // namespace profile

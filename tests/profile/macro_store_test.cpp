@@ -6,16 +6,26 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "profile_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using profile::MacroFileState;
+using profile::FileStatus;
 using profile::MacroResult;
 using profile::MacroStore;
+
+std::string SameCase(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    return name;
+}
 
 class MacroStoreTest : public TempHomeTest {
   protected:
@@ -47,10 +57,11 @@ class MacroStoreTest : public TempHomeTest {
         events.append(second);
         return events;
     }
+    // Files of the folder, without the folder's lock file.
     size_t FileCount() const {
         size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_folder)) {
-            ++count;
+        for (const auto& entry : fs::directory_iterator(m_folder)) {
+            count += entry.path().filename() != profile::kLockFileName ? 1 : 0;
         }
         return count;
     }
@@ -169,6 +180,39 @@ TEST_F(MacroStoreTest, AChangeRefusesWhenAnotherWriterMovedTheMacroMeanwhile) {
     EXPECT_TRUE(m_store.Remove(1).Ok());
 }
 
+TEST_F(MacroStoreTest, TwoProcessesAddingAtOnceLoseNoMacro) {
+    constexpr int kEach = 20;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        MacroStore store;
+        store.SetFolder(m_folder);
+        int failures = 0;
+        for (int i = 0; i < kEach; ++i) {
+            failures += store.Add().Ok() ? 0 : 1;
+        }
+        ::_exit(failures);
+    }
+    for (int i = 0; i < kEach; ++i) {
+        EXPECT_TRUE(m_store.Add().Ok());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    MacroStore reread;
+    reread.SetFolder(m_folder);
+    reread.Load();
+    ASSERT_EQ(reread.Count(), 2 * kEach);
+    std::set<std::string> names;
+    std::set<std::string> guids;
+    for (const auto& info : reread.GetMacros()) {
+        names.insert(SameCase(info.name));
+        guids.insert(info.guid);
+    }
+    EXPECT_EQ(names.size(), 2u * kEach);
+    EXPECT_EQ(guids.size(), 2u * kEach);
+}
+
 TEST_F(MacroStoreTest, ImportCopiesTheFileUnderANewNameAndGuid) {
     WriteNames({"Macro_1"});
     const std::string source = Root() + "fire.mac";
@@ -245,7 +289,7 @@ TEST_F(MacroStoreTest, AGuidThatIsNotAPlainNameNeverReachesAFileOutsideTheFolder
 TEST_F(MacroStoreTest, ADamagedListReadsEmptyAndIsKeptAsideBeforeItIsReplaced) {
     WriteText(ListPath(), "{ \"MacroInfo\": [ broken");
     EXPECT_TRUE(m_store.Load().Ok());
-    EXPECT_EQ(m_store.GetListState(), MacroFileState::Damaged);
+    EXPECT_EQ(m_store.GetListState(), FileStatus::Damaged);
     EXPECT_EQ(m_store.Count(), 0);
     ASSERT_TRUE(m_store.Add().Ok());
     EXPECT_EQ(ReadText(ListPath() + ".bad"), "{ \"MacroInfo\": [ broken");
@@ -256,10 +300,10 @@ TEST_F(MacroStoreTest, AnUnreadableListIsNeverWrittenOver) {
     // Too large to read: refused and left as it is.
     WriteText(ListPath(), std::string(MacroStore::kMaxListBytes + 1, ' '));
     EXPECT_EQ(m_store.Load().result, MacroResult::Refused);
-    EXPECT_EQ(m_store.GetListState(), MacroFileState::Unreadable);
+    EXPECT_EQ(m_store.GetListState(), FileStatus::TooLarge);
     const auto outcome = m_store.Add();
     EXPECT_EQ(outcome.result, MacroResult::Refused);
-    EXPECT_NE(outcome.detail.find("larger than"), std::string::npos);
+    EXPECT_NE(outcome.detail.find("too large"), std::string::npos);
     EXPECT_EQ(fs::file_size(ListPath()), MacroStore::kMaxListBytes + 1);
     EXPECT_FALSE(fs::exists(ListPath() + ".bad"));
 
@@ -273,9 +317,9 @@ TEST_F(MacroStoreTest, AnUnreadableListIsNeverWrittenOver) {
 TEST_F(MacroStoreTest, AnUnreadableEventFileIsNotSavedOverButADamagedOneIsKeptAside) {
     WriteNames({"a", "b"});
     WriteText(m_folder + "guid_0.mac", "garbage");
-    MacroFileState state = MacroFileState::Ok;
+    FileStatus state = FileStatus::Ok;
     EXPECT_EQ(m_store.LoadEvents(0, &state).size(), 0u);
-    EXPECT_EQ(state, MacroFileState::Damaged);
+    EXPECT_EQ(state, FileStatus::Damaged);
     ASSERT_TRUE(m_store.SaveEvents(0, TwoEvents()).Ok());
     EXPECT_EQ(ReadText(m_folder + "guid_0.mac.bad"), "garbage");
 
