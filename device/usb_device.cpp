@@ -209,15 +209,7 @@ void CVeldmarkUSBDevice::PushFrame() {
     if (!m_lightingActive.load()) {
         return;
     }
-    FetchPublishedFrame();
-    for (size_t i = 0; i < m_leds.size(); ++i) {
-        ui::Control* control = m_lightControls[i];
-        if (control != nullptr && control->IsVisible()) {
-            if (auto* led = dynamic_cast<LedControlView*>(control)) {
-                led->ShowLed(device::LightControlColor(m_leds[i]), m_leds[i].alpha, true);
-            }
-        }
-    }
+    ShowFrame();
     device::FillStreamBuffer(m_leds, m_streamBuffer);
     if (m_channel.IsSlow() || m_leds.empty()) {
         return;
@@ -228,6 +220,18 @@ void CVeldmarkUSBDevice::PushFrame() {
     }
     if (m_channel.StreamFrame(m_streamBuffer) != channel_result::kOk) {
         m_streamResumeAt = now + kStreamBackoffMs;
+    }
+}
+
+void CVeldmarkUSBDevice::ShowFrame() {
+    FetchPublishedFrame();
+    for (size_t i = 0; i < m_leds.size(); ++i) {
+        ui::Control* control = m_lightControls[i];
+        if (control != nullptr && control->IsVisible()) {
+            if (auto* led = dynamic_cast<LedControlView*>(control)) {
+                led->ShowLed(device::LightControlColor(m_leds[i]), m_leds[i].alpha, true);
+            }
+        }
     }
 }
 

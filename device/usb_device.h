@@ -241,6 +241,10 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     void ReplaceEffectSteps(std::vector<LightEffectStep> steps);
     // Reads the mode names and custom effect names for the lighting editor.
     void LoadEditorLists();
+    // Takes the lighting thread's latest frame and shows it on the page's
+    // light controls (the first half of PushFrame; kinds that send frames
+    // their own way call it and then send).
+    void ShowFrame();
     // Arms a one-shot timer of the selection entry (UI thread).
     void ArmOptionTimer(int id, int delayMs);
     // Milliseconds of the UI loop's clock (the steady clock without a window).

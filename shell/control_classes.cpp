@@ -5,6 +5,9 @@
 #include "device/usb_device.h"
 #include "editors/combo_edit_element.h"
 #include "editors/macro_control.h"
+#include "headset/hs6533_device.h"
+#include "headset/magic_control_ui.h"
+#include "headset/voice6533_control_ui.h"
 #include "mouse/shoot_control_ui.h"
 #include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
@@ -67,11 +70,11 @@ std::vector<ClassRow> ClassTable() {
         {"CKeySetControlUI", StandInOf<ui::VerticalLayout>("KeySetControl")},
         {"CDeviceProfileUI", Make<CDeviceProfileUI>()},
         {"CShootControlUI", Make<CShootControlUI>()},
-        {"CMagicControlUI", StandInOf<ui::VerticalLayout>("MagicControl")},
-        {"CVoice6533ControlUI", StandInOf<ui::VerticalLayout>("Voice6533Control")},
+        {"CMagicControlUI", Make<CMagicControlUI>()},
+        {"CVoice6533ControlUI", Make<CVoice6533ControlUI>()},
         {"CVeldmarkUSBDevice", Make<CVeldmarkUSBDevice>()},
         {"CVeldmarkMousePadDevice", Make<CVeldmarkMousePadDevice>()},
-        {"CVeldmarkHS6533Device", Make<CVeldmarkUSBDevice>()},
+        {"CVeldmarkHS6533Device", Make<CVeldmarkHS6533Device>()},
     };
 }
 
@@ -95,7 +98,7 @@ void RegisterApplicationControls(ui::ControlFactory& factory) {
     // Page layouts name the device classes without the leading C.
     factory.Register("VeldmarkUSBDevice", Make<CVeldmarkUSBDevice>());
     factory.Register("VeldmarkMousePadDevice", Make<CVeldmarkMousePadDevice>());
-    factory.Register("VeldmarkHS6533Device", Make<CVeldmarkUSBDevice>());
+    factory.Register("VeldmarkHS6533Device", Make<CVeldmarkHS6533Device>());
     factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkUSBDevice>());
     factory.Register("VeldmarkMouseDevice", Make<CVeldmarkUSBDevice>());
 #ifdef VELDMARK_HAVE_SHELL_CONTROLS

@@ -18,6 +18,8 @@
 #include <memory>
 
 #include "device/hid_device.h"
+#include "platform/audio/linux/alsa_conf_lib.h"
+#include "platform/audio/sim_conf_lib.h"
 #include "platform/session/local_socket.h"
 #include "platform/settings/linux/open_desktop_settings.h"
 #include "platform/trace/trace.h"
@@ -119,6 +121,15 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     }
     SetProcessHidBackend(choice.backend.get());
     auto* simBus = dynamic_cast<sim::SimBus*>(choice.backend.get());
+    // The simulated headset comes with a simulated audio library; a real one
+    // is reached through its own sound card.
+    std::unique_ptr<platform::audio::ConfLibLoader> audio;
+    if (simBus != nullptr) {
+        audio = std::make_unique<platform::audio::SimConfLibLoader>();
+    } else {
+        audio = std::make_unique<platform::audio::AlsaConfLibLoader>();
+    }
+    platform::audio::SetProcessConfLibLoader(audio.get());
 
     qthost::DbusPeerBus peers;
     qthost::LogindSleepWatch sleep;
@@ -162,6 +173,7 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     window->Destroy();
     skin.reset();  // leaves the skin subject while the window still exists
     window.reset();
+    platform::audio::SetProcessConfLibLoader(nullptr);
     SetProcessHidBackend(nullptr);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "profile/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
+#include "shell/routes_headset.h"
 #include "shell/routes_macros.h"
 #include "shell/routes_mouse.h"
 #include "shell/routes_recoil.h"
@@ -74,6 +75,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     AddRecoilRoutes(m_routes, *this);
     AddMouseRoutes(m_routes, *this);
     AddMacroRoutes(m_routes, *this);
+    AddHeadsetRoutes(m_routes, *this);
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;

@@ -599,6 +599,8 @@ w('XML/CustomControlXML/Voice6533Control.xml', f'''
             <CheckBox name="6533_MicMoniter_option" textkey="monitor_text" width="140"/>
             <Slider name="6533_MicMoniter_slider" min="0" max="100" width="260"/>
         </HorizontalLayout>
+        <Label name="hs_eq_status_text" height="22" visible="false"/>
+        <Label name="hs_audio_status_text" height="22" visible="false"/>
     </VerticalLayout>
 </Voice6533Control>
 ''')
@@ -614,6 +616,7 @@ w('XML/CustomControlXML/MagicControl.xml', '''
             <Option name="magic_option_3" group="hs_magic" textkey="magic_effect_3" width="100"/>
             <Option name="magic_option_4" group="hs_magic" textkey="magic_effect_4" width="100"/>
         </HorizontalLayout>
+        <Label name="hs_magic_status_text" height="22" visible="false"/>
     </VerticalLayout>
 </MagicControl>
 ''')
