@@ -61,3 +61,12 @@ class PowerStatusView {
     // A status record as read from the device (zero-padded when shorter).
     virtual void ShowStatus(std::span<const uint8_t> record) = 0;
 };
+
+// The custom colour groups of a keyboard's lighting editor.
+class CustomGroupView {
+  public:
+    virtual ~CustomGroupView() = default;
+    virtual void SelectCustomGroup(int group) = 0;
+    // The selected group, -1 when none is selected.
+    virtual int GetCustomGroup() const = 0;
+};

@@ -1,0 +1,167 @@
+#pragma once
+// CVeldmarkKeyboardDevice: the keyboard (kind 1, 126 key buttons and LEDs).
+// The keyboard runs its lighting itself; the host writes it a settings
+// record, a key table, a macro image and custom colour groups, and shows a
+// preview of its lighting on the page (KeyboardPreview).
+//
+// The keyboard's memory, as this object uses it:
+//   parameters  address 0 the active profile; profile p's 26-byte settings
+//               record at p × 25 (so a record's byte 25 is the next one's
+//               byte 0). The host writes profile 0 only.
+//   key table   3 bytes (kind, parameter 1, parameter 2) per device key
+//               position; N positions, N = device information byte 5.
+//   LED map     N bytes: the LED index of each position.
+//   colours     group g at g × 512: red, green, blue at 3 × LED index.
+// Key buttons are found in the key table by their factory codes
+// (kDefaultKeyTable) when the keyboard connects.
+//
+// Threads: every operation runs on the UI thread, except OnDeviceKeyEvent
+// (the input thread), which only queues the event for the lighting thread.
+// Result codes are the channel's (1 success, 0 not open or no reply, -1
+// write failed, -102/-103 device status, -201 key-table block not 0).
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "device/usb_device.h"
+#include "keyboard/keyboard_preview.h"
+#include "profile/keyboard_profile.h"
+
+class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
+  public:
+    static constexpr std::string_view kClassName = "VeldmarkKeyboardDevice";
+    static constexpr int kKind = 1;
+    static constexpr size_t kRecordSize = 26;
+    static constexpr uint16_t kRecordStride = 25;
+    static constexpr size_t kTableCopySize = 512;
+    static constexpr int kMaxPositions = 170;
+    static constexpr uint32_t kColorGroupSize = 512;
+    static constexpr uint8_t kNoPosition = 255;
+    static constexpr int kFnKey = 110;
+    using SettingsRecord = std::array<uint8_t, kRecordSize>;
+    using SystemWords = CKeyboardProfiledata::SystemWords;
+
+    // The keyboard's lighting as the host last wrote or read it.
+    struct LightingMirror {
+        uint8_t mode = 0;
+        uint8_t brightness = 0;
+        uint8_t speed = 0;
+        uint8_t direction = 0;
+        uint8_t multiColor = 0;
+        uint8_t red = 0;
+        uint8_t green = 0;
+        uint8_t blue = 0;
+        uint8_t zzccMode = 0;
+        uint8_t customGroup = 0;
+
+        friend bool operator==(const LightingMirror&, const LightingMirror&) = default;
+    };
+
+    CVeldmarkKeyboardDevice();
+    explicit CVeldmarkKeyboardDevice(platform::hid::HidBackend& backend);
+    ~CVeldmarkKeyboardDevice() override;
+
+    std::string_view GetClass() const override { return kClassName; }
+
+    // --- device operations ----------------------------------------------------
+    // Reads the tables, loads the profile, reads the keyboard's settings back
+    // into it, refreshes the page and starts the lighting thread.
+    void ConnectDevice() override;
+    // Device information, key table and LED map, then the maps from key
+    // buttons to positions and LEDs. The first failing result, else 1.
+    int ReadDeviceTables();
+    // The read-back, then RefreshPage.
+    void ReadDeviceState() override;
+    // The read-back of the active profile's settings record into the
+    // lighting state and the profile. Only what was really read is applied:
+    // a failed read of the profile byte changes nothing, a failed read of
+    // the record keeps the profile byte only. 1 with the active profile in
+    // `activeProfile`, else the failing result.
+    int ReadBack(int* activeProfile = nullptr);
+    // Writes profile `profile`'s record at profile × 25, byte 0 = byte0.
+    int UploadSettings(int profile, int byte0 = 0, int option2 = 0, int screenWidth = 0,
+                       int screenHeight = 0) override;
+    // Writes the key table: the table read at connection with every found
+    // key button's position set to that button's entry of `keys`.
+    int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys) override;
+    int UploadProfileKeys(int profile) override;
+
+    // Custom colours (lighting mode 20).
+    void SetCustomGroup(int group);
+    void LoadCustomColors();
+    // Sends the custom colours as the record's colour group (mode 20 only;
+    // 0 and nothing sent in any other mode).
+    int UploadCustomColors();
+    void FillCustomColors(bool on);
+    void PaintCustomKey(int led);
+
+    // A key event of the keyboard (input thread): position pressed or released.
+    void OnDeviceKeyEvent(int position, bool pressed);
+
+    // --- profile and page -----------------------------------------------------------
+    void InitPage() override;
+    void InitKindPage() override;
+    int LoadProfile() override;
+    int ApplyLighting() override;
+    void RefreshPage() override;
+    void RefreshEditorLists() override;
+    void ResetProfile() override;
+    void SetProfilePaths() override;
+    std::string GetProfilePath() const override;
+    void SaveProfile() override;
+    void SetTypeCode(int code) override;
+    void SetLightInfo(const LightInfoRecord& record) override;
+    LightInfoRecord GetLightInfo() const override;
+    void PushFrame() override;
+
+    SystemWords GetSystemWords() const { return m_systemWords; }
+    void SetSystemWords(uint32_t word0, uint32_t word1, uint32_t word2);
+    const std::vector<KeyEntry>& GetKeyList() const { return m_keys; }
+
+    // --- inspection -------------------------------------------------------------------
+    CKeyboardProfiledata& KeyboardDocument() { return *m_doc; }
+    keyboard::KeyboardPreview& Preview() { return m_preview; }
+    const std::array<uint8_t, kTableCopySize>& KeyTableCopy() const { return m_keyTable; }
+    const std::array<uint8_t, kTableCopySize>& LedMapCopy() const { return m_ledMap; }
+    // Device key position / LED index of key button `button`; 255 when absent.
+    int KeyPosition(int button) const;
+    int KeyLed(int button) const;
+    // Key button at a device key position; -1 when none.
+    int ButtonAtPosition(int position) const;
+    int GetActiveProfile() const { return m_activeProfile; }
+    const SettingsRecord& GetLastRecord() const { return m_lastRecord; }
+    const LightingMirror& GetMirror() const { return m_mirror; }
+    const LightingMirror& GetPreviousMirror() const { return m_previousMirror; }
+    // One pass of the lighting thread at `now` (tests drive it).
+    uint32_t LightingPass(uint32_t now) { return m_preview.Pass(now); }
+
+  private:
+    void Construct();
+    void LightingThread(ui::StopSignal& stop);
+    void BuildMaps(int positions);
+    void ClearTables();
+    // Puts a lighting record into the mirror, the engine and the preview.
+    void FollowRecord(const LightInfoRecord& record);
+    // What a new mode needs on this side: mode 20's colours are loaded and sent.
+    void OnModeChange(uint8_t previousMode);
+    std::array<uint8_t, kTableCopySize> ColorBuffer(bool scaled) const;
+    int WriteColors(const std::array<uint8_t, kTableCopySize>& buffer);
+    size_t ColorLength() const;
+    std::vector<CustomColor> CustomColorList() const;
+    int SelectedCustomGroup() const;
+
+    CKeyboardProfiledata* m_doc = nullptr;
+    keyboard::KeyboardPreview m_preview;
+    std::array<uint8_t, kTableCopySize> m_keyTable{};
+    std::array<uint8_t, kTableCopySize> m_ledMap{};
+    // Lowest key button at each device key position, for the input thread.
+    std::array<std::atomic<uint8_t>, 256> m_positionButton{};
+    int m_activeProfile = 0;
+    SettingsRecord m_lastRecord{};
+    LightingMirror m_mirror;
+    LightingMirror m_previousMirror;
+    SystemWords m_systemWords{};
+    std::vector<KeyEntry> m_keys;
+};
