@@ -92,6 +92,7 @@ void CVeldmarkKeyboardDevice::ConnectDevice() {
 }
 
 void CVeldmarkKeyboardDevice::ClearTables() {
+    m_tablesRead = false;
     m_keyTable.fill(0);
     m_ledMap.fill(0);
     m_keyToPosition.clear();
@@ -122,6 +123,7 @@ int CVeldmarkKeyboardDevice::ReadDeviceTables() {
     const int keys = channel.ReadKeyTable(m_keyTable);
     const int leds = channel.ReadLedMap(m_ledMap);
     const int end = channel.EndWrite();
+    m_tablesRead = keys == channel_result::kOk;
     BuildMaps(positions);
     return FirstFailure({begin, info, keys, leds, end});
 }
@@ -268,10 +270,11 @@ int CVeldmarkKeyboardDevice::UploadSettings(int profile, int byte0, int, int, in
 // --- key table ----------------------------------------------------------------------------------
 
 // Positions that no key button maps to keep the bytes read at connection;
-// the copy itself is not changed.
+// the copy itself is not changed. Without a key table read at connection
+// nothing is sent: an empty copy would wipe every key of the keyboard.
 int CVeldmarkKeyboardDevice::UploadKeyTable(int profile, const std::vector<KeyEntry>& keys) {
     CDeviceChannel& channel = Channel();
-    if (!channel.IsOpen()) {
+    if (!channel.IsOpen() || !m_tablesRead) {
         return channel_result::kNoReply;
     }
     const int info =

@@ -84,7 +84,8 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     int UploadSettings(int profile, int byte0 = 0, int option2 = 0, int screenWidth = 0,
                        int screenHeight = 0) override;
     // Writes the key table: the table read at connection with every found
-    // key button's position set to that button's entry of `keys`.
+    // key button's position set to that button's entry of `keys`. Sends
+    // nothing (0) when no key table was read at connection.
     int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys) override;
     int UploadProfileKeys(int profile) override;
 
@@ -156,6 +157,7 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     keyboard::KeyboardPreview m_preview;
     std::array<uint8_t, kTableCopySize> m_keyTable{};
     std::array<uint8_t, kTableCopySize> m_ledMap{};
+    bool m_tablesRead = false;
     // Lowest key button at each device key position, for the input thread.
     std::array<std::atomic<uint8_t>, 256> m_positionButton{};
     int m_activeProfile = 0;

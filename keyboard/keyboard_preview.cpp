@@ -148,11 +148,11 @@ void KeyboardPreview::StartTiming(uint32_t now) {
 }
 
 uint32_t KeyboardPreview::Pass(uint32_t now) {
-    ApplyKeyEvents();
     const device::LightingParams p = m_engine.GetLightingParams();
     if (p.mode != m_lastMode) {
         ChangeMode(p.mode);
     }
+    ApplyKeyEvents();
     // The counter gains 3 for every 2 ms, as it would when the thread looked
     // at the clock every millisecond; the thread need not wake that often.
     const uint32_t elapsed = now - m_last;

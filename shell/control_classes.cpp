@@ -8,6 +8,7 @@
 #include "headset/hs6533_device.h"
 #include "headset/magic_control_ui.h"
 #include "headset/voice6533_control_ui.h"
+#include "keyboard/keyboard_device.h"
 #include "mouse/shoot_control_ui.h"
 #include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
@@ -98,8 +99,13 @@ void RegisterApplicationControls(ui::ControlFactory& factory) {
     // Page layouts name the device classes without the leading C.
     factory.Register("VeldmarkUSBDevice", Make<CVeldmarkUSBDevice>());
     factory.Register("VeldmarkMousePadDevice", Make<CVeldmarkMousePadDevice>());
+<<<<<<< HEAD
     factory.Register("VeldmarkHS6533Device", Make<CVeldmarkHS6533Device>());
     factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkUSBDevice>());
+=======
+    factory.Register("VeldmarkHS6533Device", Make<CVeldmarkUSBDevice>());
+    factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkKeyboardDevice>());
+>>>>>>> 9c2bfe6 (Keyboard page object registered for the keyboard layout; tests of its command set and lighting preview on the simulated keyboard)
     factory.Register("VeldmarkMouseDevice", Make<CVeldmarkUSBDevice>());
 #ifdef VELDMARK_HAVE_SHELL_CONTROLS
     RegisterShellControls(factory);

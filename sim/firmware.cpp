@@ -483,6 +483,11 @@ void Firmware::PokeKeyTable(size_t offset, const std::vector<uint8_t>& bytes) {
     Poke(m_keyTable, offset, bytes);
 }
 
+void Firmware::PokeLedMap(size_t offset, const std::vector<uint8_t>& bytes) {
+    std::lock_guard lock(m_mutex);
+    Poke(m_layout.ledMap, offset, bytes);
+}
+
 void Firmware::PokeStatus(size_t offset, const std::vector<uint8_t>& bytes) {
     std::lock_guard lock(m_mutex);
     Poke(m_layout.status, offset, bytes);

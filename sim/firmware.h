@@ -195,6 +195,7 @@ class Firmware {
     void PokeDeviceInfo(size_t offset, uint8_t value);
     void PokeParameters(size_t offset, const std::vector<uint8_t>& bytes);
     void PokeKeyTable(size_t offset, const std::vector<uint8_t>& bytes);
+    void PokeLedMap(size_t offset, const std::vector<uint8_t>& bytes);
     void PokeStatus(size_t offset, const std::vector<uint8_t>& bytes);
 
     static constexpr size_t kMaxLog = 4096;
