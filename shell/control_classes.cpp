@@ -99,13 +99,8 @@ void RegisterApplicationControls(ui::ControlFactory& factory) {
     // Page layouts name the device classes without the leading C.
     factory.Register("VeldmarkUSBDevice", Make<CVeldmarkUSBDevice>());
     factory.Register("VeldmarkMousePadDevice", Make<CVeldmarkMousePadDevice>());
-<<<<<<< HEAD
     factory.Register("VeldmarkHS6533Device", Make<CVeldmarkHS6533Device>());
-    factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkUSBDevice>());
-=======
-    factory.Register("VeldmarkHS6533Device", Make<CVeldmarkUSBDevice>());
     factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkKeyboardDevice>());
->>>>>>> 9c2bfe6 (Keyboard page object registered for the keyboard layout; tests of its command set and lighting preview on the simulated keyboard)
     factory.Register("VeldmarkMouseDevice", Make<CVeldmarkUSBDevice>());
 #ifdef VELDMARK_HAVE_SHELL_CONTROLS
     RegisterShellControls(factory);
