@@ -22,53 +22,6 @@ std::string InFolder(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
 }
 
-bool IsDown(const Json::Value& event) {
-    if (!event.isObject()) {
-        return false;
-    }
-    const Json::Value& action = event["Action"];
-    if (!action.isString()) {
-        return false;
-    }
-    std::string text = action.asString();
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text == "down";
-}
-
-// An integer member of an event, 0 when absent or not a number.
-int IntOf(const Json::Value& event, const char* key) {
-    if (!event.isObject()) {
-        return 0;
-    }
-    const Json::Value& value = event[key];
-    if (value.isInt()) {
-        return value.asInt();
-    }
-    if (value.isUInt()) {
-        return static_cast<int>(std::min<Json::UInt>(value.asUInt(), INT32_MAX));
-    }
-    return 0;
-}
-
-Json::Value Event(const char* action, int button, int delay, int type) {
-    Json::Value event(Json::objectValue);
-    event["Action"] = action;
-    event["Button"] = button;
-    event["Delay"] = delay;
-    event["Type"] = type;
-    return event;
-}
-
-// The element at `index`, or null when the array is shorter.
-const Json::Value& At(const Json::Value& events, int index) {
-    static const Json::Value kNull;
-    if (!events.isArray() || index < 0 || static_cast<Json::ArrayIndex>(index) >= events.size()) {
-        return kNull;
-    }
-    return events[static_cast<Json::ArrayIndex>(index)];
-}
-
 }  // namespace
 
 std::string CShootControlUI::WorkingPath(int gun) const {
@@ -135,50 +88,39 @@ void CShootControlUI::SelectBullet(int n) {
 }
 
 void CShootControlUI::LoadBullet() {
-    const int bullet = std::max(m_bullet, 0);
     // Reading never changes the file: a damaged or unreadable one shows zeros.
     const mouse::PatternRead read = mouse::ReadPattern(WorkingPath(m_gun));
     if (read.status == mouse::PatternStatus::Damaged ||
         read.status == mouse::PatternStatus::Unreadable) {
         platform::trace::Write(read.reason);
     }
-    const Json::Value& events =
-        read.document.isObject() ? read.document["Events"] : Json::Value::nullSingleton();
-    const Json::Value& x = At(events, kEventsPerBullet * bullet + 2);
-    const Json::Value& y = At(events, kEventsPerBullet * bullet + 3);
+    const mouse::Bullet bullet = mouse::ReadBullet(read.document, std::max(m_bullet, 0));
     if (m_xCheck != nullptr) {
-        m_xCheck->SetSelected(IsDown(x), ui::Notify::No);
+        m_xCheck->SetSelected(bullet.left, ui::Notify::No);
     }
     if (m_yCheck != nullptr) {
-        m_yCheck->SetSelected(IsDown(y), ui::Notify::No);
+        m_yCheck->SetSelected(bullet.up, ui::Notify::No);
     }
     ShowXDirection();
     ShowYDirection();
-    SetField(m_xEdit, IntOf(x, "Button"));
-    SetField(m_yEdit, IntOf(y, "Button"));
-    SetField(m_delayEdit, IntOf(y, "Delay"));
+    SetField(m_xEdit, bullet.x);
+    SetField(m_yEdit, bullet.y);
+    SetField(m_delayEdit, bullet.delay);
 }
 
 bool CShootControlUI::SaveBullet() {
-    const int bullet = std::max(m_bullet, 0);
-    const bool left = m_xCheck != nullptr && m_xCheck->IsSelected();
-    const bool up = m_yCheck != nullptr && m_yCheck->IsSelected();
-    const int x = FieldValue(m_xEdit);
-    const int y = FieldValue(m_yEdit);
-    const int delay = FieldValue(m_delayEdit);
+    const int index = std::max(m_bullet, 0);
+    mouse::Bullet bullet;
+    bullet.left = m_xCheck != nullptr && m_xCheck->IsSelected();
+    bullet.up = m_yCheck != nullptr && m_yCheck->IsSelected();
+    bullet.x = FieldValue(m_xEdit);
+    bullet.y = FieldValue(m_yEdit);
+    bullet.delay = FieldValue(m_delayEdit);
     std::string reason;
     const bool saved = mouse::UpdatePattern(
         WorkingPath(m_gun),
         [&](Json::Value& document) {
-            Json::Value& events = document["Events"];
-            if (!events.isArray()) {
-                events = Json::Value(Json::arrayValue);
-            }
-            const auto first = static_cast<Json::ArrayIndex>(kEventsPerBullet * bullet);
-            events[first] = Event("down", 1, 10, 1);
-            events[first + 1] = Event("up", 1, 0, 1);
-            events[first + 2] = Event(left ? "down" : "up", x, 5, 4);
-            events[first + 3] = Event(up ? "down" : "up", y, delay, 5);
+            mouse::WriteBullet(document, index, bullet);
             return true;
         },
         &reason);

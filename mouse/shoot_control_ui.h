@@ -42,7 +42,6 @@ class CShootControlUI : public ui::VerticalLayout {
     static constexpr const char* kLayout = "XML/CustomControlXML/ShootControl.xml";
     static constexpr int kGunCount = 4;
     static constexpr int kBulletCount = 30;
-    static constexpr int kEventsPerBullet = 4;
 
     std::string_view GetClass() const override { return kClassName; }
 

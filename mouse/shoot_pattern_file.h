@@ -28,6 +28,26 @@ struct PatternRead {
 // A pattern document: an object whose "Events", when present, is an array.
 bool IsPatternDocument(const Json::Value& document);
 
+inline constexpr int kEventsPerBullet = 4;
+
+// One bullet: a left click, then a horizontal move of x (to the left when
+// `left`), then a vertical move of y (upwards when `up`) with the delay.
+struct Bullet {
+    bool left = false;
+    bool up = false;
+    int x = 0;
+    int y = 0;
+    int delay = 0;
+    friend bool operator==(const Bullet&, const Bullet&) = default;
+};
+
+// Bullet b as a document holds it ("Events" 4b + 2 and 4b + 3); anything
+// absent or of another type reads as 0 and right / down.
+Bullet ReadBullet(const Json::Value& document, int bullet);
+// Writes bullet b's four events into "Events" (made an array when it is
+// not), growing it with nulls as needed.
+void WriteBullet(Json::Value& document, int bullet, const Bullet& value);
+
 // Reads without taking the folder's lock and without changing anything.
 PatternRead ReadPattern(const std::string& path);
 
