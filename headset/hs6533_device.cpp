@@ -45,7 +45,8 @@ uint8_t DeviceSpeed(uint8_t speed) {
 CVeldmarkHS6533Device::CVeldmarkHS6533Device()
     : CVeldmarkUSBDevice(std::make_unique<CHs6533Profiledata>()),
       m_session(headset::ProcessAudioSession()),
-      m_audio(m_session) {
+      m_audio(m_session),
+      m_equalizer(platform::audio::ProcessEqualizer()) {
     Construct();
 }
 
@@ -84,6 +85,7 @@ CHs6533Profiledata& CVeldmarkHS6533Device::HsDocument() {
 
 void CVeldmarkHS6533Device::SetEqualizer(platform::audio::Equalizer* equalizer) {
     m_equalizer = equalizer;
+    m_equalizerState.reset();
 }
 
 // --- page ------------------------------------------------------------------------------

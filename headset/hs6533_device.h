@@ -29,6 +29,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -159,4 +160,6 @@ class CVeldmarkHS6533Device : public CVeldmarkUSBDevice {
     ui::Control* m_voiceEditor = nullptr;
     ui::Control* m_magicEditor = nullptr;
     platform::audio::Equalizer* m_equalizer = nullptr;
+    // What the equaliser was last asked to play (none: off); unset before the first request.
+    std::optional<std::optional<Bands>> m_equalizerState;
 };

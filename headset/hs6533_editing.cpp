@@ -64,13 +64,18 @@ void CVeldmarkHS6533Device::ApplyEqualizer() {
     if (m_equalizer == nullptr) {
         return;
     }
-    const bool on = m_settings[S::kEqType] != 0;
-    if (on) {
-        std::array<int, kBands> gains{};
-        std::copy(m_bands.begin(), m_bands.end(), gains.begin());
-        m_equalizer->Apply(gains);
-    } else {
-        m_equalizer->Remove();
+    // The chain is rebuilt only when what it plays changes.
+    const std::optional<Bands> wanted =
+        m_settings[S::kEqType] != 0 ? std::optional<Bands>(m_bands) : std::nullopt;
+    if (!m_equalizerState || *m_equalizerState != wanted) {
+        m_equalizerState = wanted;
+        if (wanted) {
+            std::array<int, kBands> gains{};
+            std::copy(wanted->begin(), wanted->end(), gains.begin());
+            m_equalizer->Apply(gains);
+        } else {
+            m_equalizer->Remove();
+        }
     }
     if (CVoice6533ControlUI* voice = Voice()) {
         voice->SetEqualizerStatus(m_equalizer->Available() ? "" : "hs_eq_not_applied_text");

@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    libjsoncpp-dev libtinyxml2-dev libudev-dev libcurl4-openssl-dev libasound2-dev
+    libjsoncpp-dev libtinyxml2-dev libudev-dev libcurl4-openssl-dev libasound2-dev libpipewire-0.3-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     xvfb xauth x11-utils imagemagick
+    pipewire pipewire-bin wireplumber
     libglib2.0-dev libxcb1-dev libxcb-xkb-dev
     gsettings-desktop-schemas libglib2.0-bin dbus-daemon dbus-bin dconf-service dconf-gsettings-backend
     x11-xserver-utils

@@ -17,8 +17,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "device/catalogue.h"
 #include "device/hid_device.h"
 #include "platform/audio/linux/alsa_conf_lib.h"
+#include "platform/audio/linux/pipewire_equalizer.h"
 #include "platform/audio/sim_conf_lib.h"
 #include "platform/session/local_socket.h"
 #include "platform/settings/linux/open_desktop_settings.h"
@@ -94,6 +96,16 @@ void WatchTerminateSignals(CMainWnd& window, QObject& owner) {
     sigaction(SIGINT, &action, nullptr);
 }
 
+// The headset's command interface in the catalogue.
+const device::InterfaceRecord* HeadsetInterface() {
+    for (const device::InterfaceRecord& row : device::InterfaceCatalogue()) {
+        if (row.kind == device::kKindHeadset) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
 // Another copy runs: ask it to come to the front. Ends this copy with 0
 // whether or not it answered.
 int HandOverToRunningCopy() {
@@ -130,6 +142,16 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
         audio = std::make_unique<platform::audio::AlsaConfLibLoader>();
     }
     platform::audio::SetProcessConfLibLoader(audio.get());
+    // A real headset's equaliser plays on the sound server.
+    std::unique_ptr<platform::audio::PipeWireEqualizer> equalizer;
+    if (simBus == nullptr) {
+        const device::InterfaceRecord* headset = HeadsetInterface();
+        equalizer =
+            std::make_unique<platform::audio::PipeWireEqualizer>(platform::audio::EqualizerTarget{
+                headset != nullptr ? headset->vendorId : uint16_t{0},
+                headset != nullptr ? headset->productId : uint16_t{0}, ""});
+        platform::audio::SetProcessEqualizer(equalizer.get());
+    }
 
     qthost::DbusPeerBus peers;
     qthost::LogindSleepWatch sleep;
@@ -174,6 +196,7 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     skin.reset();  // leaves the skin subject while the window still exists
     window.reset();
     platform::audio::SetProcessConfLibLoader(nullptr);
+    platform::audio::SetProcessEqualizer(nullptr);
     SetProcessHidBackend(nullptr);
     return 0;
 }

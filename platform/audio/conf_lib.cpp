@@ -1,5 +1,7 @@
 #include "platform/audio/conf_lib.h"
 
+#include "platform/audio/equalizer.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -11,6 +13,7 @@ namespace {
 
 std::atomic<ConfLibLoader*> g_loader{nullptr};
 std::atomic<uint64_t> g_generation{0};
+std::atomic<Equalizer*> g_equalizer{nullptr};
 
 }  // namespace
 
@@ -21,6 +24,14 @@ ConfLibLoader* ProcessConfLibLoader() {
 void SetProcessConfLibLoader(ConfLibLoader* loader) {
     g_loader.store(loader);
     g_generation.fetch_add(1);
+}
+
+Equalizer* ProcessEqualizer() {
+    return g_equalizer.load();
+}
+
+void SetProcessEqualizer(Equalizer* equalizer) {
+    g_equalizer.store(equalizer);
 }
 
 uint64_t ProcessConfLibGeneration() {

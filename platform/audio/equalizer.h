@@ -23,4 +23,9 @@ class Equalizer {
     virtual void Remove() = 0;
 };
 
+// The equaliser the program uses; set once by the composition root, null
+// when the program has none (the simulated devices, tests).
+Equalizer* ProcessEqualizer();
+void SetProcessEqualizer(Equalizer* equalizer);
+
 }  // namespace platform::audio

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "headset/hs6533_device.h"
+#include "platform/audio/equalizer.h"
 #include "tests/headset/headset_page_fixture.h"
 
 namespace {
@@ -215,6 +216,65 @@ TEST_F(HeadsetEditingTest, TheRefreshedPageShowsTheStoredChoices) {
     EXPECT_EQ(voice->GetSelectedPreset(), 13);
     EXPECT_EQ(voice->GetBand(9), 10);
     EXPECT_TRUE(Named<ui::Control>("custom_eq_option_layout")->IsEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingEqualizer : public platform::audio::Equalizer {
+  public:
+    bool Available() const override { return available; }
+    void Apply(const std::array<int, 10>& gains) override { requests.push_back(gains); }
+    void Remove() override { requests.push_back(std::nullopt); }
+    bool available = true;
+    std::vector<std::optional<std::array<int, 10>>> requests;
+};
+
+class HeadsetEqualizerTest : public HeadsetPageTest {
+  protected:
+    void SetUp() override {
+        HeadsetPageTest::SetUp();
+        Build();
+        page->SetEqualizer(&equalizer);
+    }
+    void TearDown() override {
+        if (page != nullptr) {
+            page->SetEqualizer(nullptr);
+        }
+        HeadsetPageTest::TearDown();
+    }
+    RecordingEqualizer equalizer;
+};
+
+TEST_F(HeadsetEqualizerTest, FollowsTheChosenCurveAndIsRebuiltOnlyWhenItChanges) {
+    page->SelectEqPreset(2);
+    ASSERT_FALSE(equalizer.requests.empty());
+    EXPECT_EQ(equalizer.requests.back(),
+              (std::array<int, 10>{7, 11, 6, -3, -11, -1, 6, 13, 6, 13}));
+    const size_t before = equalizer.requests.size();
+    page->RefreshPage();
+    page->SelectEqPreset(2);
+    EXPECT_EQ(equalizer.requests.size(), before) << "the same curve is not sent again";
+    Drag("6533_eq_hz_slider_0", -6);
+    page->ChangeEqBand(0);
+    EXPECT_EQ((*equalizer.requests.back())[0], -6);
+    EXPECT_FALSE(Named<ui::Control>("hs_eq_status_text")->IsVisible());
+}
+
+TEST_F(HeadsetEqualizerTest, NoPresetTakesTheChainAwayAndWithoutServerThePageSaysSo) {
+    page->SelectEqPreset(3);
+    auto settings = page->GetSettings();
+    settings[CHs6533Profiledata::kEqType] = 0;
+    page->HsDocument().WriteHeadsetSettings(settings);
+    page->SaveProfile();
+    equalizer.available = false;
+    page->LoadProfile();
+    page->RefreshPage();
+    EXPECT_EQ(equalizer.requests.back(), std::nullopt);
+    ui::Control* status = Named<ui::Control>("hs_eq_status_text");
+    EXPECT_TRUE(status->IsVisible());
+    EXPECT_EQ(status->GetTextValue(), (ui::TextValue{"hs_eq_not_applied_text", true}));
 }
 
 }  // namespace
