@@ -23,6 +23,8 @@ inline constexpr uint32_t kLightState = 0xC002;
 inline constexpr uint32_t kLightRequest = 0xC003;  // wParam 1, lParam 0 or 1
 // Selects the entry of a device kind (wParam); returns 1 when one was selected.
 inline constexpr uint32_t kSelectKind = 0xC010;
+// A veldmarkctl macro request; lParam points to a MacroRequest (shell/routes_macros.h).
+inline constexpr uint32_t kMacroRequest = 0xC011;
 
 // System events as the window receives them.
 inline constexpr uint32_t kDestroy = 0x0002;

@@ -5,6 +5,7 @@
 
 #include "device/catalogue.h"
 #include "shell/app_messages.h"
+#include "shell/routes_macros.h"
 #include "sim/sim_bus.h"
 
 namespace app {
@@ -22,6 +23,11 @@ std::string InstanceCommands::Handle(const std::string& request) {
     }
     if (first == "sim" && !verb.empty() && !kind.empty() && extra.empty()) {
         return HandleSim(verb, kind);
+    }
+    if (first == "macro") {
+        MacroRequest macro{request, "error: the window is gone"};
+        m_window.Send(app_msg::kMacroRequest, 0, reinterpret_cast<intptr_t>(&macro));
+        return macro.reply;
     }
     return "error: unknown request";
 }

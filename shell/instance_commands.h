@@ -6,6 +6,7 @@
 //   sim plug <kind>        simulated mode only: plugs in a simulated device
 //   sim unplug <kind>      (kind: keyboard, mouse, mousepad, headset)
 //   sim select <kind>      simulated mode only: shows that device's page
+//   macro …                veldmarkctl's macro changes (shell/routes_macros.h)
 //
 // Threads: Handle runs on the endpoint's thread; the window is reached
 // through a synchronous send, the simulated bus is safe from any thread.

@@ -1,5 +1,6 @@
 #include "shell/routes_macros.h"
 
+#include <sstream>
 #include <string_view>
 
 #include "device/catalogue.h"
@@ -166,19 +167,68 @@ void BindMacroEditor(CVeldmarkUSBDevice& page) {
     }
 }
 
+namespace {
+
+const std::vector<CVeldmarkUSBDevice*>& PagesOf(CMainWnd& window, int kind) {
+    return kind == device::kKindKeyboard ? window.KeyboardPages() : window.MousePages();
+}
+
+}  // namespace
+
 std::string ReloadMacros(CMainWnd& window, int kind) {
-    const auto& pages =
-        kind == device::kKindKeyboard ? window.KeyboardPages() : window.MousePages();
     int reloaded = 0;
-    for (CVeldmarkUSBDevice* page : pages) {
+    for (CVeldmarkUSBDevice* page : PagesOf(window, kind)) {
         if (CMacroControlUI* editor = MacroEditorOf(page)) {
             editor->ReloadMacros();
             NamesChanged(*page);
-            Upload(window, *page);
+            // A request must not wait for a message box: the result goes to the trace.
+            const int uploaded = page->UploadMacros();
+            if (uploaded != 0) {
+                platform::trace::Format("macros after a reload: upload result %d", uploaded);
+            }
             ++reloaded;
         }
     }
     return reloaded > 0 ? "ok reloaded" : "ok no page shows these macros";
+}
+
+void HandleMacroRequest(CMainWnd& window, MacroRequest& request) {
+    std::istringstream words(request.request);
+    std::string first, verb, kindName;
+    words >> first >> verb >> kindName;
+    std::string path;
+    std::getline(words >> std::ws, path);
+    const int kind = kindName == "keyboard" ? device::kKindKeyboard
+                     : kindName == "mouse"  ? device::kKindMouse
+                                            : 0;
+    if (first != "macro" || kind == 0) {
+        request.reply = "error: unknown request";
+        return;
+    }
+    if (verb == "reload" && path.empty()) {
+        request.reply = ReloadMacros(window, kind);
+        return;
+    }
+    if (verb != "import" || path.empty() || path[0] != '/') {
+        request.reply = "error: unknown request";
+        return;
+    }
+    for (CVeldmarkUSBDevice* page : PagesOf(window, kind)) {
+        CMacroControlUI* editor = MacroEditorOf(page);
+        if (editor == nullptr) {
+            continue;
+        }
+        const profile::MacroOutcome outcome = editor->ImportMacro(path);
+        if (!outcome.Ok()) {
+            request.reply = "error: " + outcome.detail;
+            return;
+        }
+        request.reply = "ok imported as " + outcome.detail;
+        // Every page of the family reads the same folder.
+        ReloadMacros(window, kind);
+        return;
+    }
+    request.reply = "error: no " + kindName + " page";
 }
 
 void AddMacroRoutes(app::EventRoutes& routes, CMainWnd& window) {

@@ -25,7 +25,18 @@ CMacroControlUI* MacroEditorOf(CVeldmarkUSBDevice* page);
 // Makes the macro editor of `page` read the macro folder of the page.
 void BindMacroEditor(CVeldmarkUSBDevice& page);
 
-// After the macro files changed outside the window (veldmarkctl): the page's
-// macro editor and key editor read them again and the macros are uploaded.
-// Returns an "ok …" or "error: …" line.
+// After the macro files changed outside the window: the pages' macro editors
+// and key editors read them again and the macros are uploaded. Returns an
+// "ok …" or "error: …" line.
 std::string ReloadMacros(CMainWnd& window, int kind);
+
+// A request of veldmarkctl, run on the UI thread (app_msg::kMacroRequest):
+//   macro import <keyboard|mouse> <absolute path>   imports as the page's
+//                                                   import button does
+//   macro reload <keyboard|mouse>                   ReloadMacros
+// The reply is one line, "ok …" or "error: …"; nothing is shown in the window.
+struct MacroRequest {
+    std::string request;
+    std::string reply;
+};
+void HandleMacroRequest(CMainWnd& window, MacroRequest& request);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/ctl_device.h"
+#include "tools/ctl_macro.h"
 #include "tools/ctl_profile.h"
 #include "tools/ctl_sim.h"
 #include "tools/ctl_udev.h"
@@ -30,6 +31,7 @@ constexpr CommandGroup kCommands[] = {
     {"watch", RunWatchCommand, "watch [--seconds N]   arrivals and removals as they happen"},
     {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
+    {"macro", RunMacroCommand, "macro <cmd> <kind>    macros (veldmarkctl macro for more)"},
     {"sim", RunSimCommand, "sim plug|unplug|select <kind>  simulated devices of the running app"},
 };
 

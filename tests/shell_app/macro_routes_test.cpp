@@ -12,6 +12,7 @@
 #include "platform/ui/edit.h"
 #include "platform/ui/list.h"
 #include "profile/json_file.h"
+#include "shell/routes_macros.h"
 #include "tests/shell_app/main_wnd_fixture.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST_F(MacroRoutesTest, DeletingAPlayedMacroAsksTwiceAndMovesTheKeysAlong) {
     EXPECT_EQ(shown, (std::vector<std::string>{Text("message_text_4"), Text("message_text_2")}));
     EXPECT_EQ(editor->GetMacroNames(), (std::vector<std::string>{"Macro_1", "Macro_3"}));
     EXPECT_EQ(Keys()[0].current, Keys()[0].defaults);  // played the deleted macro
-    EXPECT_EQ(Keys()[1].current.param1, 1);             // followed macro 2 down
+    EXPECT_EQ(Keys()[1].current.param1, 1);            // followed macro 2 down
     EXPECT_EQ(Keys()[2].current.param1, 0);
     EXPECT_EQ(Keys()[3].current, (KeyAssignment{3, 0x20, 0x01, 0x06, 0}));
     EXPECT_EQ(page->saves, 1);
@@ -148,8 +149,8 @@ TEST_F(MacroRoutesTest, TheFiftyFirstMacroAndAnImportAtFiftyAreRefusedWithAMessa
     std::ofstream(source) << R"({"Events": []})";
     host->Host().ScriptFileChoice(source);
     Click("macro_btn_import");
-    EXPECT_EQ(shown, (std::vector<std::string>{Text("message_macro_limit"),
-                                               Text("message_macro_limit")}));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{Text("message_macro_limit"), Text("message_macro_limit")}));
     EXPECT_EQ(editor->GetMacroNames().size(), 50u);
     EXPECT_EQ(page->macroUploads, 0);
 }
@@ -218,6 +219,39 @@ TEST_F(MacroRoutesTest, ImportAndExportGoThroughTheFileDialogs) {
     // A cancelled dialog changes nothing.
     Click("macro_btn_import");
     EXPECT_EQ(editor->GetMacroNames().size(), 1u);
+}
+
+TEST_F(MacroRoutesTest, RequestsOfTheCommandLineImportAndReloadWithoutAMessage) {
+    const std::string source = (root / "burst.mac").string();
+    std::ofstream(source) << R"({"Events": [{"Action": "down", "Type": 10, "Button": 4}]})";
+    MacroRequest import{"macro import mouse " + source, ""};
+    HandleMacroRequest(*window, import);
+    EXPECT_EQ(import.reply, "ok imported as Macro_1");
+    EXPECT_EQ(editor->GetMacroNames(), (std::vector<std::string>{"Macro_1"}));
+    EXPECT_EQ(editor->GetEventCount(), 1);
+
+    // Another program changed the files: a reload shows them and uploads.
+    profile::MacroStore other;
+    other.SetFolder(page->ProfileFolder());
+    other.Load();
+    ASSERT_TRUE(other.Add().Ok());
+    const int uploads = page->macroUploads;
+    page->macroResult = 5;  // a refusal is traced, never shown to a waiting request
+    MacroRequest reload{"macro reload mouse", ""};
+    HandleMacroRequest(*window, reload);
+    EXPECT_EQ(reload.reply, "ok reloaded");
+    EXPECT_EQ(editor->GetMacroNames().size(), 2u);
+    EXPECT_EQ(editor->GetSelectedMacro(), 0);  // still the imported one
+    EXPECT_EQ(page->macroUploads, uploads + 1);
+
+    for (const char* bad : {"macro import mouse relative.mac", "macro import headset /x.mac",
+                            "macro delete mouse 0", "macro import mouse /no/such.mac"}) {
+        MacroRequest request{bad, ""};
+        HandleMacroRequest(*window, request);
+        EXPECT_EQ(request.reply.rfind("error: ", 0), 0u) << bad;
+    }
+    EXPECT_EQ(editor->GetMacroNames().size(), 2u);
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(MacroRoutesTest, WithoutACurrentPageTheButtonsDoNothing) {
