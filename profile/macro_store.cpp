@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/trace/trace.h"
 #include "profile/json_fields.h"
@@ -431,13 +432,55 @@ Json::Value MacroStore::LoadEvents(int index, FileStatus* state) const {
     return events;
 }
 
+namespace {
+
+struct PackedFile {
+    FileStamp stamp;
+    std::vector<MacroEventRecord> events;
+};
+
+// Per thread, so that no lock is needed: the UI thread uploads, and a tool
+// or a test thread keeps its own.
+std::unordered_map<std::string, PackedFile>& PackedCache() {
+    thread_local std::unordered_map<std::string, PackedFile> cache;
+    return cache;
+}
+
+constexpr size_t kMaxPackedFiles = 4 * macro::kMaxMacros;
+
+}  // namespace
+
+void MacroStore::ForgetPackedEvents() {
+    PackedCache().clear();
+}
+
 std::vector<MacroEventRecord> MacroStore::PackedEvents(int index) const {
-    const Json::Value events = LoadEvents(index);
+    const std::string path = EventFilePath(index);
+    if (path.empty()) {
+        return {};
+    }
+    auto& cache = PackedCache();
+    const FileStamp now = StampOf(path);
+    if (const auto kept = cache.find(path); kept != cache.end()) {
+        if (now.exists && kept->second.stamp == now) {
+            return kept->second.events;
+        }
+        cache.erase(kept);
+    }
+    const JsonRead read = m_jsonFile.Read(path, kMacroFileCap);
     std::vector<MacroEventRecord> packed;
+    if (!read.Ok() || !IsEventDocument(read.value)) {
+        return packed;
+    }
+    const Json::Value events = LimitedEvents(json::Member(read.value, "Events"), false);
     packed.reserve(events.size());
     for (const Json::Value& event : events) {
         packed.push_back(macro::PackEvent(event));
     }
+    if (cache.size() >= kMaxPackedFiles) {
+        cache.clear();
+    }
+    cache[path] = PackedFile{read.file.stamp, packed};
     return packed;
 }
 

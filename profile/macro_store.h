@@ -124,8 +124,13 @@ class MacroStore {
     // empty array when the macro has no readable events. `state` (optional)
     // tells how its file was read.
     Json::Value LoadEvents(int index, FileStatus* state = nullptr) const;
-    // The same events packed for the device; reads the file once.
+    // The same events packed for the device; reads the file at most once.
+    // The packed events of every file read are kept per thread with the
+    // file's stamp, so an upload after one macro changed parses that macro
+    // only; a file replaced or edited since is read again.
     std::vector<MacroEventRecord> PackedEvents(int index) const;
+    // Forgets the packed events kept by this thread.
+    static void ForgetPackedEvents();
     // Writes macro `index`'s event file: its name and Guid from the list,
     // `events` (at most the first 4000) and the version. Does nothing for a
     // macro without a Guid; refused when its file cannot be read.

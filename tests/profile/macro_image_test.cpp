@@ -201,6 +201,27 @@ TEST_F(MacroImageStoreTest, CountsOnlyTheFirstFourThousandEventsOfAMacro) {
     EXPECT_EQ(image.Total(), 16u + 6u + 4u * 4000u);
 }
 
+TEST_F(MacroImageStoreTest, AMacroChangedSinceTheLastUploadIsReadAgain) {
+    WriteList({{"a", "g1"}, {"b", "g2"}});
+    WriteEvents(m_folder + "g1.mac", 2);
+    WriteEvents(m_folder + "g2.mac", 1);
+    EXPECT_EQ(MacroImage::FromStore(m_folder, "macro.config", 9216).Total(), 16u + 12u + 12u);
+    // Saved by the editor (a new file) and written over in place by hand.
+    profile::MacroStore store;
+    store.SetFolder(m_folder);
+    store.Load();
+    Json::Value events(Json::arrayValue);
+    for (int i = 0; i < 5; ++i) {
+        events.append(macro::MakeEvent(true, 10, 4, 0));
+    }
+    ASSERT_TRUE(store.SaveEvents(0, events).Ok());
+    EXPECT_EQ(MacroImage::FromStore(m_folder, "macro.config", 9216).Total(), 16u + 12u + 24u);
+    WriteEvents(m_folder + "g2.mac", 3);
+    EXPECT_EQ(MacroImage::FromStore(m_folder, "macro.config", 9216).Total(), 16u + 12u + 32u);
+    std::filesystem::remove(m_folder + "g2.mac");
+    EXPECT_EQ(MacroImage::FromStore(m_folder, "macro.config", 9216).Total(), 16u + 12u + 20u);
+}
+
 TEST(MacroKeys, RemovingAMacroResetsItsKeysAndMovesLaterOnesDown) {
     // Macro 1 of 3 goes: key 0 played it, key 1 played macro 2, key 2 macro 0.
     std::vector<KeyEntry> keys = {Key(0, 0x70, 1, 2), Key(1, 0x71, 2, 9), Key(2, 0x70, 0),
