@@ -61,7 +61,7 @@ vmlinuz=$(ls "$kernel_dir"/boot/vmlinuz-* | head -n 1)
 modules_root=$(ls -d "$kernel_dir"/lib/modules/* | head -n 1)
 
 # --- project binaries -------------------------------------------------------------------
-if ! "$root/scripts/build.sh" plain vm_uhid_devices vm_check veldmarkctl >"$work/build.log" 2>&1; then
+if ! "$root/scripts/build.sh" plain vm_uhid_devices vm_check vm_audio_check veldmarkctl >"$work/build.log" 2>&1; then
     tail -n 30 "$work/build.log"
     echo "FAIL building the test bed's programs (log: $work/build.log)"
     exit 1
@@ -93,7 +93,8 @@ if [ -x "$tsan_check" ]; then
     cp "$tsan_check" "$initrd_root/veldmark/vm_check_tsan"
     copy_libraries "$tsan_check"
 fi
-for program in "$bin/tests/vm/vm_uhid_devices" "$bin/tests/vm/vm_check" "$bin/bin/veldmarkctl"; do
+for program in "$bin/tests/vm/vm_uhid_devices" "$bin/tests/vm/vm_check" "$bin/bin/veldmarkctl" \
+    "$bin/tests/vm/vm_audio_check"; do
     cp "$program" "$initrd_root/veldmark/"
     copy_libraries "$program"
 done
@@ -124,6 +125,10 @@ add_module() {
 for module in hid uhid hid-generic xhci-pci usbhid; do
     add_module "$module"
 done
+# A sound card for the audio library, and alsa-lib's configuration to open it.
+add_module snd-dummy
+mkdir -p "$initrd_root/usr/share"
+cp -r /usr/share/alsa "$initrd_root/usr/share/alsa"
 printf '%s\n' "${order[@]}" >"$initrd_root/modules.order"
 (cd "$initrd_root" && find . | cpio -o -H newc 2>/dev/null | gzip -1) >"$work/initrd.gz"
 

@@ -53,6 +53,9 @@ if [ -x /veldmark/vm_check_tsan ]; then
     TSAN_OPTIONS=halt_on_error=1 vm_check_tsan /tmp/control /tmp/reply || result=FAIL
 fi
 
+echo "== the audio library on the snd-dummy card"
+vm_audio_check || result=FAIL
+
 echo "== veldmarkctl on the hidraw backend"
 veldmarkctl list >/tmp/list.txt 2>&1 || fail "veldmarkctl list exited non-zero"
 cat /tmp/list.txt

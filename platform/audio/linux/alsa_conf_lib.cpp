@@ -105,6 +105,11 @@ int AlsaConfLib::CreateDeviceList() {
     m_info = m_controls->List();
     m_mic.volume =
         Pick(m_info, {"Mic Capture Volume", "Headset Capture Volume"}, " Capture Volume", false);
+    if (m_mic.volume.empty()) {
+        // Cards that name their levels without a direction keep the
+        // microphone's capture level as "Mic Volume".
+        m_mic.volume = Pick(m_info, {"Mic Volume"}, "", false);
+    }
     m_mic.toggle =
         Pick(m_info, {"Mic Capture Switch", "Headset Capture Switch"}, " Capture Switch", true);
     m_monitor.volume = Pick(m_info, {"Mic Playback Volume", "Sidetone Playback Volume"}, "", false);

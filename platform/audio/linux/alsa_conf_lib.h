@@ -6,7 +6,8 @@
 //   "VolumeControl" (dB), "VolumeScalarControl" (0-1), "MuteControl",
 //   "GetMaxVol", "GetMinVol", "GetVolStep"  -> the card's capture level and
 //   capture switch ("Mic Capture Volume" / "Mic Capture Switch", or the first
-//   "... Capture Volume" / "... Capture Switch");
+//   "... Capture Volume" / "... Capture Switch"; a card without any capture
+//   level uses its "Mic Volume");
 //   the "AA" forms of the same (monitoring) -> the microphone's playback
 //   level and switch ("Mic Playback Volume" / "Mic Playback Switch", or the
 //   "Sidetone ..." pair), which mix the microphone into the headphones.
