@@ -16,6 +16,7 @@
 #include "shell/routes_macros.h"
 #include "shell/routes_mouse.h"
 #include "shell/routes_recoil.h"
+#include "shell/routes_tabs.h"
 
 std::atomic<uint8_t> AwakeFlag{1};
 
@@ -76,6 +77,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     AddMouseRoutes(m_routes, *this);
     AddMacroRoutes(m_routes, *this);
     AddHeadsetRoutes(m_routes, *this);
+    AddFunctionTabRoutes(m_routes, *this);
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;

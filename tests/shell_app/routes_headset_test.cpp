@@ -6,6 +6,7 @@
 #include "headset/hs6533_device.h"
 #include "platform/audio/sim_conf_lib.h"
 #include "platform/ui/button.h"
+#include "platform/ui/container.h"
 #include "platform/ui/range_controls.h"
 #include "tests/shell_app/main_wnd_fixture.h"
 
@@ -70,6 +71,30 @@ TEST_F(HeadsetRoutesTest, MicrophoneOptionAndSliderReachTheLibrary) {
     host->RunPending();
     EXPECT_EQ(Audio(true, L"MuteControl"), muted == 0 ? 1.0 : 0.0);
     EXPECT_NEAR(*Audio(true, L"VolumeScalarControl"), 0.42, 1e-6);
+}
+
+TEST_F(HeadsetRoutesTest, TheVoiceAndEffectTabsShowTheirEditorsWithTheirTabAlone) {
+    auto* functions = headset->FindSubControl<ui::TabLayout>("device_function_switch");
+    auto* keyFunctions = headset->FindSubControl<ui::TabLayout>("device_key_function_switch");
+    ASSERT_NE(functions, nullptr);
+    ASSERT_NE(keyFunctions, nullptr);
+    Choose("6533_voice_Op_tab");
+    EXPECT_EQ(headset->GetFunctionMode(), 6);
+    EXPECT_EQ(functions->GetCurSel(), 0);
+    EXPECT_EQ(keyFunctions->GetItemAt(static_cast<size_t>(keyFunctions->GetCurSel()))->GetName(),
+              "Voice6533ControlItem");
+    Choose("magic_Op_tab");
+    EXPECT_EQ(headset->GetFunctionMode(), 7);
+    EXPECT_EQ(functions->GetItemAt(static_cast<size_t>(functions->GetCurSel()))->GetName(),
+              "MagicControlItem");
+    EXPECT_FALSE(headset->FindSubControl<ui::Option>("6533_voice_Op_tab")->IsSelected());
+    // The lighting tab: the profile list's own numbering differs, the chosen tab is shown.
+    Choose("deng_Op_tab");
+    EXPECT_EQ(headset->GetFunctionMode(), 1);
+    EXPECT_TRUE(headset->FindSubControl<ui::Option>("deng_Op_tab")->IsSelected());
+    EXPECT_FALSE(headset->FindSubControl<ui::Option>("cursor_Op_tab")->IsSelected());
+    EXPECT_EQ(keyFunctions->GetItemAt(static_cast<size_t>(keyFunctions->GetCurSel()))->GetName(),
+              "LightControlItem");
 }
 
 }  // namespace
