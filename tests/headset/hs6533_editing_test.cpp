@@ -216,6 +216,9 @@ TEST_F(HeadsetEditingTest, TheRefreshedPageShowsTheStoredChoices) {
     EXPECT_EQ(voice->GetSelectedPreset(), 13);
     EXPECT_EQ(voice->GetBand(9), 10);
     EXPECT_TRUE(Named<ui::Control>("custom_eq_option_layout")->IsEnabled());
+    const int effect = page->GetSettings()[S::kMagicType];
+    ASSERT_GE(effect, 1);
+    EXPECT_TRUE(Named<ui::Option>("magic_option_" + std::to_string(effect))->IsSelected());
 }
 
 }  // namespace

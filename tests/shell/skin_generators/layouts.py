@@ -565,21 +565,24 @@ w('XML/CustomControlXML/ShootControl.xml', f'''
 </ShootControl>
 ''')
 
-eq_opts = '\n'.join('                <Option %s/>' % attrs(name='6533_eq_option_%d' % n, group='hs_eq_preset', textkey='eq_preset_%d' % n, width=80, height=28) for n in range(1, 14))
+eq_opts = '\n'.join('                <Option %s/>' % attrs(name='6533_eq_option_%d' % n, group='hs_eq_preset', textkey='eq_preset_%d' % n, width=104, height=28) for n in range(1, 14))
 eq_sliders = '\n'.join('                <VerticalLayout width="44"><Slider %s/><Label %s/></VerticalLayout>' % (
-    attrs(name='6533_eq_hz_slider_%d' % n, min=-20, max=20, horizontal='false', height=150),
+    attrs(name='6533_eq_hz_slider_%d' % n, min=-20, max=20, hor='false', height=150),
     attrs(text=hz, height=20, align='center')) for n, hz in enumerate(['31', '62', '125', '250', '500', '1K', '2K', '4K', '8K', '16K']))
 w('XML/CustomControlXML/Voice6533Control.xml', f'''
 <!-- The headset's voice editor: equaliser presets and bands, custom presets,
      microphone and monitoring. -->
 <Voice6533Control name="Voice6533ControlItem">
     <VerticalLayout childpadding="8" inset="8,8,8,8">
-        <VerticalLayout height="64" childpadding="4">
+        <VerticalLayout height="92" childpadding="4">
             <HorizontalLayout height="28" childpadding="4">
-{chr(10).join(eq_opts.split(chr(10))[:7])}
+{chr(10).join(eq_opts.split(chr(10))[:5])}
             </HorizontalLayout>
             <HorizontalLayout height="28" childpadding="4">
-{chr(10).join(eq_opts.split(chr(10))[7:])}
+{chr(10).join(eq_opts.split(chr(10))[5:9])}
+            </HorizontalLayout>
+            <HorizontalLayout height="28" childpadding="4">
+{chr(10).join(eq_opts.split(chr(10))[9:])}
             </HorizontalLayout>
         </VerticalLayout>
         <HorizontalLayout height="176" childpadding="4">
