@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/trace/trace.h"
 #include "profile/json_file.h"
@@ -12,11 +13,16 @@
 namespace mouse {
 namespace {
 
+// The member `key` of an object, or null.
+const Json::Value* MemberOf(const Json::Value& object, std::string_view key) {
+    return object.find(key.data(), key.data() + key.size());
+}
+
 bool IsDown(const Json::Value& event) {
     if (!event.isObject()) {
         return false;
     }
-    const Json::Value* action = event.find("Action", "Action" + 6);
+    const Json::Value* action = MemberOf(event, "Action");
     if (action == nullptr || !action->isString()) {
         return false;
     }
@@ -31,7 +37,7 @@ int IntOf(const Json::Value& event, const char* key) {
     if (!event.isObject()) {
         return 0;
     }
-    const Json::Value* value = event.find(key, key + std::char_traits<char>::length(key));
+    const Json::Value* value = MemberOf(event, key);
     if (value == nullptr) {
         return 0;
     }
@@ -59,7 +65,7 @@ const Json::Value& EventAt(const Json::Value& document, int index) {
     if (!document.isObject() || index < 0) {
         return kNull;
     }
-    const Json::Value* events = document.find("Events", "Events" + 6);
+    const Json::Value* events = MemberOf(document, "Events");
     if (events == nullptr || !events->isArray() ||
         static_cast<Json::ArrayIndex>(index) >= events->size()) {
         return kNull;
@@ -94,7 +100,7 @@ bool IsPatternDocument(const Json::Value& document) {
     if (!document.isObject()) {
         return false;
     }
-    const Json::Value* events = document.find("Events", "Events" + 6);
+    const Json::Value* events = MemberOf(document, "Events");
     return events == nullptr || events->isArray();
 }
 
