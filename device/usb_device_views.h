@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "profile/key_records.h"
 #include "profile/light_records.h"
 
 // A light control of a page ("DeviceKeyButton" with user data "light_" n).
@@ -31,6 +32,35 @@ class MacroEditorView {
     virtual void ReloadMacros() = 0;
     // The macro names in list order: the order key assignments number them.
     virtual std::vector<std::string> GetMacroNames() const = 0;
+};
+
+// A key button of a page's picture ("DeviceKeyButton" named "key_" n): it
+// carries the name of the key and the text of what the key does now.
+class KeyButtonView {
+  public:
+    virtual ~KeyButtonView() = default;
+    virtual void ShowKeyTexts(const std::string& name, const std::string& assignment) = 0;
+    virtual const std::string& GetKeyName() const = 0;
+    virtual const std::string& GetAssignmentText() const = 0;
+};
+
+// The page's key assignment editor ("KeySetControlItem"): shows one key's
+// record and builds the record the user chose. The page finds it by name and
+// hands it the key to edit; the main window's routes apply what it builds.
+class KeySetView {
+  public:
+    virtual ~KeySetView() = default;
+    // Keeps the entry's current record as the pending one and its default,
+    // and shows the pending record.
+    virtual void SetKeyEntry(const KeyEntry& entry) = 0;
+    virtual void ShowDefault() = 0;
+    virtual void ShowPending() = 0;
+    // Reads the editor into a record, keeps it as the pending one and returns it.
+    virtual KeyAssignment BuildRecord() = 0;
+    // The macro list's items, in the macro store's order.
+    virtual void SetMacroNames(const std::vector<std::string>& names) = 0;
+    // Keyboards (kind 1) are not offered the sensitivity-step and gun-key pages.
+    virtual void SetDeviceKind(int kind) = 0;
 };
 
 // The page's lighting editor ("LightControlItem").

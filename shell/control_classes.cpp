@@ -4,6 +4,7 @@
 
 #include "device/usb_device.h"
 #include "editors/combo_edit_element.h"
+#include "editors/key_set_control.h"
 #include "editors/macro_control.h"
 #include "headset/hs6533_device.h"
 #include "headset/magic_control_ui.h"
@@ -68,7 +69,7 @@ std::vector<ClassRow> ClassTable() {
         {"CRedioMacroButtonUI", StandInOf<ui::Option>("RedioMacroButton")},
         {"CLightControlUI", StandInOf<ui::VerticalLayout>("LightControl")},
         {"CMacroControlUI", Make<CMacroControlUI>()},
-        {"CKeySetControlUI", StandInOf<ui::VerticalLayout>("KeySetControl")},
+        {"CKeySetControlUI", Make<CKeySetControlUI>()},
         {"CDeviceProfileUI", Make<CDeviceProfileUI>()},
         {"CShootControlUI", Make<CShootControlUI>()},
         {"CMagicControlUI", Make<CMagicControlUI>()},

@@ -37,6 +37,12 @@ void CDeviceKeyButtonUI::SetKeySelected(bool selected) {
     }
 }
 
+void CDeviceKeyButtonUI::ShowKeyTexts(const std::string& name, const std::string& assignment) {
+    m_keyName = name;
+    m_assignment = assignment;
+    SetTooltip(assignment.empty() ? name : name + "\n" + assignment);
+}
+
 void CDeviceKeyButtonUI::ShowLed(uint32_t color, uint8_t alpha, bool lit) {
     if (m_ledColor == color && m_ledAlpha == alpha && m_ledLit == lit) {
         return;  // frames repeat the same colours most of the time

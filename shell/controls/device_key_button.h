@@ -8,6 +8,9 @@
 // while the selection panel has it selected. A double click inside it raises
 // "dbclick".
 //
+// As a key of a page it carries the key's name and the text of what the key
+// does now; the tool-tip shows both.
+//
 // Layout attributes: "lightimage", "keysetimage"; "gmnametextcolor" is
 // accepted for older layouts and has no effect.
 //
@@ -20,7 +23,7 @@
 #include "device/usb_device_views.h"
 #include "platform/ui/button.h"
 
-class CDeviceKeyButtonUI : public ui::Button, public LedControlView {
+class CDeviceKeyButtonUI : public ui::Button, public LedControlView, public KeyButtonView {
   public:
     static constexpr std::string_view kClassName = "DeviceKeyButton";
     static constexpr uint8_t kLightFadeSelected = 255;
@@ -44,6 +47,11 @@ class CDeviceKeyButtonUI : public ui::Button, public LedControlView {
     // The LED colour as 0xAARRGGBB, with the alpha the LED was shown with.
     ui::Color LedArgb() const;
 
+    // KeyButtonView
+    void ShowKeyTexts(const std::string& name, const std::string& assignment) override;
+    const std::string& GetKeyName() const override { return m_keyName; }
+    const std::string& GetAssignmentText() const override { return m_assignment; }
+
     const std::string& GetLightImage() const { return m_lightImage; }
     const std::string& GetKeySetImage() const { return m_keySetImage; }
 
@@ -62,6 +70,8 @@ class CDeviceKeyButtonUI : public ui::Button, public LedControlView {
     uint32_t m_ledColor = 0;
     uint8_t m_ledAlpha = 0;
     bool m_ledLit = false;
+    std::string m_keyName;
+    std::string m_assignment;
     std::string m_lightImage;
     std::string m_keySetImage;
 };

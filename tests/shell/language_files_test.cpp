@@ -35,9 +35,25 @@ void ValuesAfter(const std::string& text, const std::string& prefix, const std::
     }
 }
 
+// The XML escapes a key may hold ("keyboard_key_&lt;") read as their characters.
+std::string Unescaped(std::string text) {
+    const std::pair<const char*, const char*> escapes[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
+    for (const auto& [from, to] : escapes) {
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1)) {
+            text.replace(at, std::string(from).size(), to);
+        }
+    }
+    return text;
+}
+
 std::set<std::string> KeysOf(const fs::path& file) {
+    std::set<std::string> raw;
+    ValuesAfter(ReadText(file), "<Text key=\"", "", raw);
     std::set<std::string> keys;
-    ValuesAfter(ReadText(file), "<Text key=\"", "", keys);
+    for (const std::string& key : raw) {
+        keys.insert(Unescaped(key));
+    }
     return keys;
 }
 

@@ -8,6 +8,8 @@
 
 #include "device/lighting_tables.h"
 #include "platform/ui/button.h"
+#include "platform/ui/list.h"
+#include "profile/key_tables.h"
 #include "shell/controls/device_key_button.h"
 #include "shell/controls/select_panel.h"
 #include "tests/shell/skin_test_support.h"
@@ -370,3 +372,36 @@ TEST(SkinLayout, EditorTabsHaveAPageForEveryFunctionNumber) {
 }
 
 }  // namespace
+
+// The editor builds a record from the row of a list's selected item: item i
+// must be row i of its table, or the user gets another function than the one
+// the item names.
+TEST(SkinLayout, KeyEditorListsHoldTheTableRowsInTableOrder) {
+    Loaded editor("XML/CustomControlXML/KeySetControl.xml");
+    ASSERT_TRUE(editor.result.ok()) << editor.result.error;
+    const std::vector<std::pair<std::string, std::span<const keys::KeyCodeRow>>> lists = {
+        {"keyset_mousekey_combo", keys::MouseButtonRows()},
+        {"keyset_mousedpi_combo", keys::SensitivityRows()},
+        {"keyset_media_combo", keys::MediaRows()},
+        {"keyset_system_combo", keys::SystemRows()},
+        {"keyset_combokey_combo", keys::CombinationRows()},
+    };
+    for (const auto& [name, rows] : lists) {
+        auto* list = dynamic_cast<ui::ListBase*>(editor.Find(name));
+        ASSERT_NE(list, nullptr) << name;
+        ASSERT_EQ(static_cast<size_t>(list->GetItemCount()), rows.size()) << name;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(list->GetItem(static_cast<int>(i))->GetTextValue().text, rows[i].name)
+                << name << " item " << i;
+        }
+    }
+    auto* guns = dynamic_cast<ui::ListBase*>(editor.Find("keyset_gunkey_combo"));
+    ASSERT_NE(guns, nullptr);
+    ASSERT_EQ(static_cast<size_t>(guns->GetItemCount()), keys::kGunKeys);
+    auto* functions = dynamic_cast<ui::ListBase*>(editor.Find("keyset_function_combo"));
+    ASSERT_NE(functions, nullptr);
+    for (int i = 0; i < functions->GetItemCount(); ++i) {
+        EXPECT_EQ(functions->GetItem(i)->GetUserData(), std::to_string(i));
+    }
+    EXPECT_EQ(functions->GetItemCount(), keys::kPageCount);
+}

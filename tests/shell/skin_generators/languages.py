@@ -32,8 +32,10 @@ for k, en, cn in [('kb', 'Keyboard', '键盘'), ('ms', 'Mouse', '鼠标'), ('har
     add(k + '_device_name_text', en, cn)
 
 # keyboard key names
-kb = {'LCtrl': ('Left Ctrl', '左Ctrl'), 'LShift': ('Left Shift', '左Shift'), 'LAlt': ('Left Alt', '左Alt'),
-      'LWin': ('Left Win', '左Win'), 'RCtrl': ('Right Ctrl', '右Ctrl'), 'RShift': ('Right Shift', '右Shift'),
+# The left modifiers carry the names printed on the keys, so that a key given
+# Ctrl with C reads "Ctrl+C"; the right-hand ones say which side they are.
+kb = {'LCtrl': ('Ctrl', 'Ctrl'), 'LShift': ('Shift', 'Shift'), 'LAlt': ('Alt', 'Alt'),
+      'LWin': ('Win', 'Win'), 'RCtrl': ('Right Ctrl', '右Ctrl'), 'RShift': ('Right Shift', '右Shift'),
       'RAlt': ('Right Alt', '右Alt'), 'RWin': ('Right Win', '右Win'), 'Enter': ('Enter', '回车'),
       'Esc': ('Esc', 'Esc'), 'BackSpace': ('Backspace', '退格'), 'Tab': ('Tab', 'Tab'), 'Space': ('Space', '空格'),
       'xiegang': ('\\', '\\'), 'Caplk': ('Caps Lock', '大写锁定'), 'Delete': ('Delete', '删除'),
@@ -77,6 +79,7 @@ for k, en, cn in [
     ('custem_cut', 'Cut', '剪切'), ('custem_copy', 'Copy', '复制'), ('custem_paste', 'Paste', '粘贴'),
     ('custem_undo', 'Undo', '撤销'), ('custem_select_all', 'Select all', '全选'), ('custem_find', 'Find', '查找'),
     ('custem_new', 'New', '新建'), ('custem_save', 'Save', '保存'), ('custem_open', 'Open', '打开'),
+    ('custem_zoom_out', 'Zoom out', '缩小'), ('custem_zoom_in', 'Zoom in', '放大'),
     ('gun_1_txt', 'Gun 1', '枪械 1'), ('gun_2_txt', 'Gun 2', '枪械 2'), ('gun_3_txt', 'Gun 3', '枪械 3'), ('gun_4_txt', 'Gun 4', '枪械 4'),
     ('mouse_move_to_left_text', 'Move left ', '左移 '), ('mouse_move_to_right_text', 'Move right ', '右移 '),
     ('mouse_move_to_up_text', 'Move up ', '上移 '), ('mouse_move_to_down_text', 'Move down ', '下移 '),

@@ -313,19 +313,28 @@ def edit_row(names_keys):
     return '\n'.join('            <HorizontalLayout height="30" childpadding="6"><Label %s/><Edit %s/></HorizontalLayout>'
                      % (attrs(textkey=k, width=140), attrs(name=n, width=120)) for n, k in names_keys)
 
+# The rows of the key tables, in table order: item i of a list is row i.
+MOUSE_BUTTONS = ['mouse_key_left', 'mouse_key_middle', 'mouse_key_right', 'mouse_key_forward', 'mouse_key_back']
+SENSITIVITY = ['mouse_key_DPI_add', 'mouse_key_DPI_sub', 'mouse_key_DPI_loop']
+MEDIA = ['media_text', 'media_play', 'media_stop', 'media_prev', 'media_next', 'media_vol_sub', 'media_vol_add',
+         'media_mute', 'web_text', 'web_refresh', 'wed_stop', 'wed_back', 'wed_forward', 'wed_favorite',
+         'web_search', 'media_mypc', 'media_calc', 'media_mail']
+SYSTEM = ['system_power', 'system_sleep', 'system_wake_up']
+COMBINATIONS = ['custem_open', 'custem_new', 'custem_undo', 'custem_save', 'custem_copy', 'custem_cut',
+                'custem_paste', 'custem_find', 'custem_select_all', 'custem_zoom_out', 'custem_zoom_in']
 FUNCS = ['keyset_fn_disable', 'keyset_fn_mousekey', 'keyset_fn_swing', 'keyset_fn_wheel',
          'keyset_fn_dpi', 'keyset_fn_fire', 'keyset_fn_keyboard', 'keyset_fn_media',
          'keyset_fn_system', 'keyset_fn_macro', 'keyset_fn_gun', 'keyset_fn_combo']
 pages = [
     '<VerticalLayout/>',
-    f'<VerticalLayout>{combo("keyset_mousekey_combo")}</VerticalLayout>',
+    f'<VerticalLayout>{combo("keyset_mousekey_combo", MOUSE_BUTTONS)}</VerticalLayout>',
     f'''<VerticalLayout childpadding="6">{combo("keyset_mouseswing_combo", ["mouse_key_left_Swing", "mouse_key_right_Swing"])}
 {edit_row([("keyset_mouseswing_num_edit", "count_text"), ("keyset_mouseswing_delay_edit", "delay_text"), ("keyset_mouseswing_speed_edit", "speed_text")])}
         </VerticalLayout>''',
     f'''<VerticalLayout childpadding="6">{combo("keyset_mousewheel_combo", ["mouse_key_up_Swing", "mouse_key_down_Swing"])}
 {edit_row([("keyset_mousewheel_num_edit", "count_text"), ("keyset_mousewheel_delay_edit", "delay_text"), ("keyset_mousewheel_speed_edit", "speed_text")])}
         </VerticalLayout>''',
-    f'<VerticalLayout>{combo("keyset_mousedpi_combo")}</VerticalLayout>',
+    f'<VerticalLayout>{combo("keyset_mousedpi_combo", SENSITIVITY)}</VerticalLayout>',
     f'''<VerticalLayout childpadding="6">
 {edit_row([("keyset_mousefire_interval_edit", "interval_text"), ("keyset_mousefire_num_edit", "count_text")])}
         </VerticalLayout>''',
@@ -339,8 +348,8 @@ pages = [
                 <Option name="key_ComBox_check_4" group="keyset_modifier" text="Win" width="70"/>
             </HorizontalLayout>
         </VerticalLayout>''',
-    f'<VerticalLayout>{combo("keyset_media_combo")}</VerticalLayout>',
-    f'<VerticalLayout>{combo("keyset_system_combo")}</VerticalLayout>',
+    f'<VerticalLayout>{combo("keyset_media_combo", MEDIA)}</VerticalLayout>',
+    f'<VerticalLayout>{combo("keyset_system_combo", SYSTEM)}</VerticalLayout>',
     f'''<VerticalLayout childpadding="6">{combo("keyset_macro_combo")}
         {combo("keyset_macro_over_combo", ["macro_mode_once", "macro_mode_hold", "macro_mode_toggle", "macro_mode_release", "macro_mode_count"])}
             <HorizontalLayout name="keyset_macro_cycle_layout" height="30" childpadding="6" visible="false">
@@ -348,7 +357,7 @@ pages = [
             </HorizontalLayout>
         </VerticalLayout>''',
     f'<VerticalLayout>{combo("keyset_gunkey_combo", ["gun_1_txt", "gun_2_txt", "gun_3_txt", "gun_4_txt"])}</VerticalLayout>',
-    f'<VerticalLayout>{combo("keyset_combokey_combo")}</VerticalLayout>',
+    f'<VerticalLayout>{combo("keyset_combokey_combo", COMBINATIONS)}</VerticalLayout>',
 ]
 w('XML/CustomControlXML/KeySetControl.xml', f'''
 <!-- The key assignment editor: the function kind chooses the page of its fields. -->
