@@ -105,6 +105,7 @@ void CVeldmarkUSBDevice::BindPanel(ui::Container& container) {
 void CVeldmarkUSBDevice::BindEditors() {
     m_profileControl = FindSubControl("DeviceProfileItem");
     m_lightEditor = FindSubControl("LightControlItem");
+    m_keyEditor = FindSubControl("KeySetControlItem");
 }
 
 void CVeldmarkUSBDevice::InitKindPage() {
@@ -322,6 +323,20 @@ void CVeldmarkUSBDevice::SelectKey(int index) {
     m_selectedKey = index;
 }
 
+void CVeldmarkUSBDevice::SetSelectedKeyEntry(const KeyEntry& entry) {
+    std::vector<KeyEntry> keys = m_document->GetKeyList();
+    if (m_selectedKey < 0 || m_selectedKey >= static_cast<int>(keys.size())) {
+        return;
+    }
+    keys[static_cast<size_t>(m_selectedKey)] = entry;
+    m_document->WriteKeyAssignments(keys);
+}
+
+ui::Size CVeldmarkUSBDevice::HostScreenSize() const {
+    const ui::Window* window = GetWindow();
+    return window != nullptr ? window->Context().host.ScreenSize() : ui::Size{};
+}
+
 // --- no-operation slots that the kinds fill in ----------------------------------------------
 
 int CVeldmarkUSBDevice::ApplyLighting() {
@@ -432,7 +447,8 @@ int CVeldmarkUSBDevice::CommitProfile() {
     if (!m_channel.IsOpen()) {
         return channel_result::kNoReply;
     }
-    const int settings = UploadSettings(0);
+    const ui::Size screen = HostScreenSize();
+    const int settings = UploadSettings(0, 0, 1, screen.width, screen.height);
     if (settings != channel_result::kOk) {
         return settings;
     }

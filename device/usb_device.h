@@ -121,6 +121,10 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual int GetTypeCode() const { return m_typeCode; }
     virtual void SetLightInfo(const LightInfoRecord& record);
     virtual void SelectKey(int index);
+    // Key assignments (keyboard and mouse pages): replaces the selected key's
+    // entry in the key list and writes "KeyList" into the document (nothing
+    // is saved or sent here).
+    virtual void SetSelectedKeyEntry(const KeyEntry& entry);
     // The kind's page initialisation; the base binds the page (InitPage).
     virtual void InitKindPage();
     virtual LightInfoRecord GetLightInfo() const;
@@ -175,6 +179,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     ui::Control* GetPowerControl() const { return m_powerControl; }
     ui::Control* GetProfileControl() const { return m_profileControl; }
     ui::Control* GetLightEditor() const { return m_lightEditor; }
+    ui::Control* GetKeyEditor() const { return m_keyEditor; }
     ui::Control* GetSelectPanel() const { return m_selectPanel; }
     ui::Control* GetMainWindow() const { return m_mainWindow; }
     const device::InterfaceRecord& GetIdentity() const { return m_identity; }
@@ -182,6 +187,12 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     const std::string& GetFolderName() const { return m_folderName; }
     const std::string& GetPageLayout() const { return m_pageLayout; }
     int GetSelectedKey() const { return m_selectedKey; }
+    // The key list (the document's): current and default record of each key.
+    const std::vector<KeyEntry>& GetKeyList() const { return m_document->GetKeyList(); }
+    // Replaces the key list and writes "KeyList" into the document.
+    void SetKeyList(const std::vector<KeyEntry>& keys) { m_document->WriteKeyAssignments(keys); }
+    // The primary screen's size as the window's host reports it (0 x 0 without a window).
+    ui::Size HostScreenSize() const;
     void SetLightingActive(bool active) { m_lightingActive.store(active); }
     bool IsLightingActive() const { return m_lightingActive.load(); }
     void SetPreviewActive(bool active) { m_previewActive.store(active); }
@@ -217,6 +228,9 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // restarts the count; modes without an operation play the custom effect
     // every pass. Then lays the light list over the frame and publishes it.
     void RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed, int ticks);
+    // Whether RunLightingStep lays the light-list layers over each frame (the
+    // kinds whose own frames cover every LED turn it off).
+    void SetLayersInFrames(bool on) { m_layersInFrames = on; }
 
     // Starts (after stopping any running one) / stops the lighting thread.
     void StartLightingThread(std::function<void(ui::StopSignal&)> body);
@@ -232,7 +246,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // Binds key buttons and light controls from the first "SelectPanel" among
     // `container`'s direct children (the page itself for InitPage).
     void BindPanel(ui::Container& container);
-    // Finds the profile list and lighting editor by name.
+    // Finds the profile list, the lighting editor and the key editor by name.
     void BindEditors();
     // The lighting state the engine follows.
     void SetEngineParams(const LightInfoRecord& record);
@@ -277,6 +291,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // UI references (non-owning; the page's tree owns them)
     ui::Control* m_selectPanel = nullptr;
     ui::Control* m_lightEditor = nullptr;
+    ui::Control* m_keyEditor = nullptr;
     ui::Control* m_profileControl = nullptr;
     ui::Control* m_optionControl = nullptr;
     ui::Control* m_powerControl = nullptr;
@@ -315,6 +330,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     std::atomic<bool> m_lightingActive{true};
     std::atomic<bool> m_previewActive{true};
     int m_tick = 0;  // lighting thread
+    bool m_layersInFrames = true;
     // threads
     ui::Dispatcher* m_dispatcher = nullptr;
     int m_syncDelayMs = 500;

@@ -166,7 +166,9 @@ void CVeldmarkUSBDevice::RunLightingStep(const ModeTable& table, uint8_t mode, u
     } else {
         m_engine.PlayEffectStep();
     }
-    m_engine.ApplyLayers();
+    if (m_layersInFrames) {
+        m_engine.ApplyLayers();
+    }
     m_engine.PublishFrame();
 }
 

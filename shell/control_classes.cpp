@@ -10,6 +10,7 @@
 #include "headset/magic_control_ui.h"
 #include "headset/voice6533_control_ui.h"
 #include "keyboard/keyboard_device.h"
+#include "mouse/mouse_device.h"
 #include "mouse/shoot_control_ui.h"
 #include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
@@ -102,7 +103,7 @@ void RegisterApplicationControls(ui::ControlFactory& factory) {
     factory.Register("VeldmarkMousePadDevice", Make<CVeldmarkMousePadDevice>());
     factory.Register("VeldmarkHS6533Device", Make<CVeldmarkHS6533Device>());
     factory.Register("VeldmarkKeyboardDevice", Make<CVeldmarkKeyboardDevice>());
-    factory.Register("VeldmarkMouseDevice", Make<CVeldmarkUSBDevice>());
+    factory.Register("VeldmarkMouseDevice", Make<CVeldmarkMouseDevice>());
 #ifdef VELDMARK_HAVE_SHELL_CONTROLS
     RegisterShellControls(factory);
 #endif

@@ -88,6 +88,12 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     // no such device is attached.
     bool SelectKind(int kind);
     int EntryCount() const;
+    // The edit state of the current page's key and macro editors: with
+    // lockLists the device list and the profile list can be used exactly when
+    // committed; the key editor's save, cancel and commit buttons exactly
+    // when not.
+    void SetEditCommitted(bool lockLists, bool committed);
+    bool IsEditCommitted() const { return m_editCommitted; }
     const std::vector<CVeldmarkUSBDevice*>& KeyboardPages() const { return m_keyboardPages; }
     const std::vector<CVeldmarkUSBDevice*>& MousePages() const { return m_mousePages; }
     const std::vector<CVeldmarkUSBDevice*>& PadPages() const { return m_padPages; }

@@ -75,6 +75,8 @@ const char* ViolationName(Violation v) {
             return "OutOfRange";
         case Violation::BadValue:
             return "BadValue";
+        case Violation::NotAwake:
+            return "NotAwake";
         case Violation::kCount:
             break;
     }
@@ -185,6 +187,10 @@ bool Firmware::HandleExtraOutput(int, const uint8_t*, size_t, std::vector<InputR
     return false;
 }
 
+bool Firmware::AnswerCommandLocked(uint8_t, uint8_t&, uint8_t*) {
+    return false;
+}
+
 void Firmware::RejectCommand(const uint8_t* request, uint8_t status, InputReport& reply) {
     std::lock_guard lock(m_mutex);
     LogLocked(m_layout.commandInterface, request, kCommandReportSize);
@@ -235,9 +241,12 @@ void Firmware::HandleCommandLocked(const uint8_t* request, std::vector<InputRepo
         NoteViolationLocked(Violation::BadLength);
         BuildReply(request, kStatusRejected, nullptr, reply);
     } else {
-        CheckBracketLocked(command);
         uint8_t data[kCommandReportSize] = {};
-        const uint8_t status = ExecuteLocked(command, address, length, request + kDataOffset, data);
+        uint8_t status = kStatusOk;
+        if (!AnswerCommandLocked(command, status, data)) {
+            CheckBracketLocked(command);
+            status = ExecuteLocked(command, address, length, request + kDataOffset, data);
+        }
         BuildReply(request, status, data, reply);
     }
     replies.push_back(std::move(reply));

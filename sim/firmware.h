@@ -86,6 +86,7 @@ enum class Violation {
     BadLength,    // data length above 56, or ReadBytes above 56
     OutOfRange,   // address + length beyond the memory addressed
     BadValue,     // a value the device cannot show (headset LED value above 247)
+    NotAwake,     // a command to a device that needed a Probe first
     kCount
 };
 const char* ViolationName(Violation v);
@@ -205,6 +206,11 @@ class Firmware {
     // LED report). Called under the lock; returns false when not handled.
     virtual bool HandleExtraOutput(int interfaceNumber, const uint8_t* data, size_t length,
                                    std::vector<InputReport>& replies);
+    // A kind's own answer to a well-formed command before the memory acts on
+    // it (a device that is asleep, a probe it cannot answer). Called under the
+    // lock; true when the kind answered (`status`, and `replyData` holding 56
+    // bytes), false to let the command run as usual.
+    virtual bool AnswerCommandLocked(uint8_t command, uint8_t& status, uint8_t* replyData);
     void NoteViolationLocked(Violation v);
     mutable std::mutex m_mutex;
 

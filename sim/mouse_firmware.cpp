@@ -69,6 +69,64 @@ void WriteFactoryArea(uint8_t* a, uint8_t profile) {
 
 }  // namespace
 
+SimMouse::SimMouse() : SimMouse(MouseLayout()) {}
+
+SimMouse::SimMouse(FirmwareLayout layout) : Firmware(std::move(layout)) {}
+
+void SimMouse::SetNeedsProbe(bool needs) {
+    std::lock_guard lock(m_mutex);
+    m_needsProbe = needs;
+    m_awake = false;
+}
+
+void SimMouse::SetOutOfReach(bool out) {
+    std::lock_guard lock(m_mutex);
+    m_outOfReach = out;
+    if (out) {
+        m_awake = false;
+    }
+}
+
+void SimMouse::SetProbesInReach(int probes) {
+    std::lock_guard lock(m_mutex);
+    m_probesInReach = probes;
+}
+
+bool SimMouse::IsAwake() const {
+    std::lock_guard lock(m_mutex);
+    return m_awake;
+}
+
+bool SimMouse::AnswerCommandLocked(uint8_t command, uint8_t& status, uint8_t* replyData) {
+    if (!m_needsProbe) {
+        return false;
+    }
+    if (command == cmd::kProbe) {
+        if (m_probesInReach == 0) {
+            m_outOfReach = true;
+        } else if (m_probesInReach > 0) {
+            --m_probesInReach;
+        }
+        if (m_outOfReach) {
+            m_awake = false;
+            status = kStatusOk;
+            replyData[0] = 0x00;
+            return true;
+        }
+        m_awake = true;
+        return false;
+    }
+    if (!m_awake) {
+        NoteViolationLocked(Violation::NotAwake);
+        status = kStatusRejected;
+        return true;
+    }
+    if (command == cmd::kEndWrite) {
+        m_awake = false;  // the transaction is over; the link sleeps again
+    }
+    return false;
+}
+
 std::array<uint8_t, 3> MouseFactoryCode(int button) {
     const uint8_t* c = kFactoryCodes[button];
     return {c[0], c[1], c[2]};

@@ -188,7 +188,7 @@ std::unique_ptr<Firmware> MakeFirmware(DeviceKind kind) {
         case DeviceKind::Keyboard:
             return std::make_unique<Firmware>(KeyboardLayout());
         case DeviceKind::Mouse:
-            return std::make_unique<Firmware>(MouseLayout());
+            return std::make_unique<SimMouse>();
         case DeviceKind::Mousepad:
             return std::make_unique<Firmware>(MousepadLayout());
         case DeviceKind::Headset:

@@ -66,7 +66,7 @@ for k, en, cn in [
     ('mouse_key_right', 'Right click', '右键'), ('mouse_key_forward', 'Forward', '前进键'),
     ('mouse_key_back', 'Back', '后退键'), ('mouse_key_DPI_add', 'DPI +', 'DPI +'), ('mouse_key_DPI_sub', 'DPI -', 'DPI -'),
     ('mouse_key_DPI_loop', 'DPI cycle', 'DPI 循环'), ('mouse_key_DPI_shift', 'DPI shift', 'DPI 切换'),
-    ('mouse_key_smart_key', 'Smart key', '智能键'), ('mouse_key_fire_key', 'Fire key', '连发键'),
+    ('mouse_key_smart_key', 'Smart key', '智能键'), ('mouse_key_M8_key', 'M8 key', 'M8 键'), ('mouse_key_fire_key', 'Fire key', '连发键'),
     ('mouse_key_left_Swing', 'Move left', '左移'), ('mouse_key_right_Swing', 'Move right', '右移'),
     ('mouse_key_up_Swing', 'Wheel up', '滚轮向上'), ('mouse_key_down_Swing', 'Wheel down', '滚轮向下'),
     ('media_text', 'Media player', '媒体播放器'), ('media_play', 'Play / Pause', '播放/暂停'), ('media_stop', 'Stop', '停止'),

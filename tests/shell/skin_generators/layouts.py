@@ -167,7 +167,7 @@ w('XML/DeviceXml/keyboarddevice.xml', f'''
 MS_KEYS = [  # index, name key, pos on the 300 x 420 picture
     (0, 'mouse_key_left', (62, 40, 140, 150)), (1, 'mouse_key_right', (160, 40, 238, 150)),
     (2, 'mouse_key_middle', (138, 70, 162, 120)), (3, 'mouse_key_forward', (30, 170, 56, 210)),
-    (4, 'mouse_key_back', (30, 220, 56, 260)), (5, 'mouse_key_DPI_loop', (136, 140, 164, 166))]
+    (4, 'mouse_key_back', (30, 220, 56, 260)), (5, 'mouse_key_DPI_add', (136, 140, 164, 166))]
 MS_LEDS = [(0, (140, 125, 160, 135)), (1, (70, 300, 90, 320)), (2, (210, 300, 230, 320)),
            (3, (80, 340, 100, 360)), (4, (200, 340, 220, 360)), (5, (100, 372, 120, 392)),
            (6, (180, 372, 200, 392))]
