@@ -53,6 +53,7 @@ void CVeldmarkMouseDevice::Construct() {
         {[this] { FrameOff(); }},
     };
     SeedRing();
+    m_settings = std::make_unique<mouse::MouseSettings>(*this, MouseDocument());
 }
 
 CMouseProfiledata& CVeldmarkMouseDevice::MouseDocument() {
@@ -71,6 +72,9 @@ bool CVeldmarkMouseDevice::ProbeGuard() {
 // device phase did.
 void CVeldmarkMouseDevice::ConnectDevice() {
     const bool read = Ok(ReadDeviceTables());
+    if (read) {
+        ApplyStageScale();
+    }
     LoadProfile();
     RefreshPage();
     StartLightingThread([this](ui::StopSignal& stop) { LightingThread(stop); });
@@ -268,7 +272,7 @@ int CVeldmarkMouseDevice::LoadProfile() {
     document.Load(document.GetProfilePath());
     document.ReadKeyList();
     ApplyLighting();
-    document.ReadDpiStages();
+    m_settings->TakeStagesFromDocument();
     document.ReadSystemStages();
     return 1;
 }
@@ -278,7 +282,7 @@ void CVeldmarkMouseDevice::ResetProfile() {
     document.Load(DefaultDocumentPath());
     document.ReadKeyList();
     ApplyLighting();
-    document.ReadDpiStages();
+    m_settings->TakeStagesFromDocument();
     document.ReadSystemStages();
     SaveProfile();
     RefreshPage();
@@ -356,6 +360,7 @@ void CVeldmarkMouseDevice::InitKindPage() {
     if (auto* keys = dynamic_cast<KeySetView*>(GetKeyEditor())) {
         keys->SetDeviceKind(m_kind);
     }
+    InitSettingsPage();
     LoadProfile();
     RefreshPage();
 }
@@ -366,6 +371,7 @@ void CVeldmarkMouseDevice::RefreshPage() {
     if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
         editor->ShowLightInfo(m_lightInfo);
     }
+    m_settings->ShowProfile();
 }
 
 void CVeldmarkMouseDevice::RefreshEditorLists() {

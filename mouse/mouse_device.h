@@ -35,11 +35,15 @@
 #include <string>
 #include <vector>
 
+#include "device/report_rate_page.h"
 #include "device/usb_device.h"
+#include "mouse/mouse_settings.h"
 #include "mouse/mouse_settings_record.h"
 #include "profile/mouse_profile.h"
 
-class CVeldmarkMouseDevice : public CVeldmarkUSBDevice {
+class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
+                             public mouse::MouseSettingsOwner,
+                             public ReportRatePage {
   public:
     static constexpr std::string_view kClassName = "VeldmarkMouseDevice";
     static constexpr int kKind = 2;
@@ -70,6 +74,14 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice {
     void RefreshKeyDisplay() override;
     // Key `index` becomes the key being edited; the key editor shows it.
     void SelectKey(int index) override;
+    // The sensitivity stages, report rate and desktop pointer settings of
+    // the page (mouse_device_settings.cpp).
+    mouse::MouseSettings& Settings() override { return *m_settings; }
+    bool SelectReportRateOption(int n) override;
+    // Keys that play a macro the list no longer has get their default back.
+    void ValidateMacroKeys() override;
+    // The base behaviour, then the page's tip for modes 1, 2 and 4.
+    void SetFunctionMode(int mode) override;
 
     // --- device ----------------------------------------------------------------
     void ConnectDevice() override;
@@ -129,6 +141,10 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice {
     std::string Translate(std::string_view key);
     void LoadMacroNames();
     void SeedRing();
+    // The recoil editor and the first sub-page, when the page is built.
+    void InitSettingsPage();
+    // The stage sliders and fields follow the device information just read.
+    void ApplyStageScale();
 
     std::array<uint8_t, kKeyTableBytes> m_keyTable{};
     bool m_hasKeyTable = false;
@@ -143,4 +159,5 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice {
     ModeTable m_modes;
     std::atomic<uint8_t> m_threadMode{0};
     std::atomic<uint8_t> m_threadSpeed{0};
+    std::unique_ptr<mouse::MouseSettings> m_settings;
 };
