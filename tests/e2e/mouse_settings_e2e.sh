@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The mouse page end to end, as a person meets it: the program on the
+# simulated mouse under Xvfb, inside a private session bus whose GNOME
+# settings store (keyfile) stands for the user's desktop; driven only through
+# veldmarkctl ui and read back through veldmarkctl sim, the profile file, the
+# recoil pattern file and `gsettings get`.
+#
+# Usage: tests/e2e/mouse_settings_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
+set -euo pipefail
+
+bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
+if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run dbus-run-session gsettings; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
+    done
+    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
+    chmod 700 "$work/run"
+    # The private folders go in front of the bus, so that everything the bus
+    # starts sees them too; nothing of the user's own settings is touched.
+    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
+        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" GSETTINGS_BACKEND=keyfile \
+        VELDMARK_DESKTOP_SETTINGS=gsettings VELDMARK_HID=sim:mouse \
+        xvfb-run -a dbus-run-session -- "$0" "$bin"
+    exit $?
+fi
+
+ctl="$bin/veldmarkctl"
+passed=0
+failed=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        passed=$((passed + 1))
+        echo "ok: $1"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1: expected '$2', got '$3'"
+    fi
+}
+# The hexadecimal byte at `offset` of a `veldmarkctl sim memory` dump.
+byte_at() {  # byte_at DUMP OFFSET
+    local line=$(($2 / 16 * 16)) column=$(($2 % 16))
+    printf '%s\n' "$1" | awk -v line="$(printf '%04x:' "$line")" -v column="$column" \
+        '$1 == line { print $(column + 2) }'
+}
+# Polls a command until it prints `want` (5 s at most); prints what it saw last.
+wait_for() {  # wait_for WANT COMMAND...
+    local want=$1 seen=""
+    shift
+    for _ in $(seq 50); do
+        seen=$("$@" 2>/dev/null || true)
+        [ "$seen" = "$want" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$seen"
+}
+
+"$bin/veldmark" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
+app=$!
+stop_app() {
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+}
+trap stop_app EXIT
+ready=$(wait_for 1 "$ctl" ui get --page mouse DPI_enable_check_0 enabled)
+if [ "$ready" != 1 ]; then
+    echo "the program did not show the mouse page"
+    cat "$XDG_RUNTIME_DIR/app.log"
+    exit 1
+fi
+folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
+
+# Stage 2's field: 1600 DPI in steps of 50 → dpiX 32 at bytes 34–35, and in the profile.
+"$ctl" ui set --page mouse DPI_edit_2 text 1600
+params=$("$ctl" sim memory mouse params)
+check "stage 2 dpiX low byte (34)" 20 "$(byte_at "$params" 34)"
+check "stage 2 dpiX high byte (35)" 00 "$(byte_at "$params" 35)"
+check "the field shows the stored sensitivity" 1600 "$("$ctl" ui get --page mouse DPI_edit_2 text)"
+profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
+stored=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"])' "$profile")
+check "the profile holds stage 2" 32 "$stored"
+
+# Report rate option 3 → byte 11.
+"$ctl" ui set --page mouse polling_rate_option_3 selected 1
+check "report rate byte (11)" 03 "$(byte_at "$("$ctl" sim memory mouse params)" 11)"
+
+# The pointer speed slider at 7 → speed 16 of 20 → 0.6 in the private session's store.
+"$ctl" ui set --page mouse pointer_speed_slider value 7
+check "desktop pointer speed" 0.6 "$(wait_for 0.6 gsettings get org.gnome.desktop.peripherals.mouse speed)"
+"$ctl" ui set --page mouse pointer_precision_check selected 0
+check "desktop acceleration profile" "'flat'" \
+    "$(wait_for "'flat'" gsettings get org.gnome.desktop.peripherals.mouse accel-profile)"
+# GNOME keeps no wheel lines: the page says so once and keeps the value in the profile.
+"$ctl" ui set --page mouse scroll_speed_slider value 4
+check "wheel lines note shown" 1 "$(wait_for 1 "$ctl" ui get --page mouse scroll_lines_note visible)"
+
+# A recoil bullet: its four events in the working file.
+"$ctl" ui set --page mouse bullet_op_1 selected 1
+"$ctl" ui set --page mouse bullet_x_check selected 1
+"$ctl" ui set --page mouse bullet_x_eidt text 6
+"$ctl" ui set --page mouse bullet_y_eidt text 9
+"$ctl" ui set --page mouse bullet_delay_eidt text 80
+events=$(python3 -c '
+import json, sys
+e = json.load(open(sys.argv[1]))["Events"]
+print(len(e), *[(x["Action"], x["Button"], x["Delay"], x["Type"]) for x in e[4:8]])' "$folder/ShootData_0.Shoot")
+check "bullet 2 in the pattern file" \
+    "8 ('down', 1, 10, 1) ('up', 1, 0, 1) ('down', 6, 5, 4) ('up', 9, 80, 5)" "$events"
+
+stop_app
+trap - EXIT
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
