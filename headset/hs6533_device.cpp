@@ -228,6 +228,7 @@ void CVeldmarkHS6533Device::RefreshEditorLists() {
 // --- device ------------------------------------------------------------------------------
 
 void CVeldmarkHS6533Device::ConnectDevice() {
+    m_sentReports.clear();  // a headset just attached shows nothing of ours yet
     LoadProfile();
     if (m_audio.HasEndpoints()) {
         m_audio.ReadState(m_settings);
@@ -240,7 +241,9 @@ void CVeldmarkHS6533Device::ConnectDevice() {
     StartLightingThread([this](ui::StopSignal& stop) { LightingThread(stop); });
 }
 
+// The headset asked to be read again: it may have changed its lights itself.
 void CVeldmarkHS6533Device::ReadDeviceState() {
+    m_sentReports.clear();
     ReadBack();
 }
 
@@ -314,8 +317,11 @@ std::vector<CVeldmarkHS6533Device::HeadsetFrameReport> CVeldmarkHS6533Device::Fr
     return reports;
 }
 
-// Shows the frame on the page and sends it as the headset's twelve reports;
-// a refused report does not hold back the others.
+// Shows the frame on the page and sends it as the headset's twelve reports.
+// The headset keeps what it was sent, so a frame equal to the last one sent
+// is not sent again: each report is a control transfer, and a still frame
+// would otherwise cost 2400 of them a second. A refused report does not hold
+// back the others, and the next push sends the whole frame again.
 void CVeldmarkHS6533Device::PushFrame() {
     if (!IsLightingActive()) {
         return;
@@ -325,10 +331,16 @@ void CVeldmarkHS6533Device::PushFrame() {
     if (!channel.IsOpen()) {
         return;
     }
-    for (const HeadsetFrameReport& report : FrameReports()) {
-        std::lock_guard<std::mutex> lock(channel.IoLock());
-        channel.Hid().SetOutputReport(report);
+    std::vector<HeadsetFrameReport> reports = FrameReports();
+    if (reports == m_sentReports) {
+        return;
     }
+    bool sent = true;
+    for (const HeadsetFrameReport& report : reports) {
+        std::lock_guard<std::mutex> lock(channel.IoLock());
+        sent = channel.Hid().SetOutputReport(report) && sent;
+    }
+    m_sentReports = sent ? std::move(reports) : std::vector<HeadsetFrameReport>();
 }
 
 // --- profile -----------------------------------------------------------------------------

@@ -154,6 +154,7 @@ class CVeldmarkHS6533Device : public CVeldmarkUSBDevice {
     std::vector<std::string> m_customNames;
     HeadsetLightRecord m_record{};
     ModeTable m_modes;
+    std::vector<HeadsetFrameReport> m_sentReports;  // the frame the headset shows
     std::atomic<uint8_t> m_threadMode{0};
     std::atomic<uint8_t> m_threadSpeed{0};
     int m_seededMode = -1;

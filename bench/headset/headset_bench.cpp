@@ -1,6 +1,7 @@
 // Host CPU of one LED frame push to the headset: the thirteen LEDs shown on
 // the page and sent as twelve output reports, on the virtual bus (the
-// simulated headset taking each report runs in the same thread).
+// simulated headset taking each report runs in the same thread). Every
+// iteration publishes a frame that differs in one LED, as an animation does.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -38,9 +39,9 @@ void BM_HS6533Device_PushFrame(benchmark::State& state) {
         auto* page = root->Add(std::make_unique<CVeldmarkHS6533Device>(*bus, session));
         window.Attach(std::move(root));
         page->SetFolderName("HD");
-        page->SetLedCount(13);
         page->SetTypeCode(3);
-        page->InitPage();
+        page->InitPage();  // without a layout the page binds no lights
+        page->SetLedCount(13);
         page->Channel().OpenInterface(headset->CommandPath(), 7);
         LightInfoRecord record;
         record.mode = 0;  // wave: every LED changes
@@ -53,7 +54,13 @@ void BM_HS6533Device_PushFrame(benchmark::State& state) {
         }
         auto& firmware = static_cast<sim::SimHeadset&>(headset->firmware());
         const uint64_t before = firmware.LedReportCount();
+        // Each push has a new frame to send (a still one is not sent again).
+        device::LightingEngine& engine = page->Engine();
+        bool odd = false;
         for (auto _ : state) {
+            engine.SetLedColor(0, {static_cast<uint8_t>(odd ? 200 : 100), 0, 0, 255});
+            engine.PublishFrame();
+            odd = !odd;
             page->PushFrame();
         }
         // Every push reached the headset as its twelve reports.

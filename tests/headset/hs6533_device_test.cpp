@@ -257,6 +257,28 @@ TEST_F(HeadsetFrameTest, PairRippleNeverWritesLedZeroNorThePairsPastTheLastLed) 
     EXPECT_EQ(engine.GetLedCount(), 13);
 }
 
+TEST_F(HeadsetFrameTest, AStillFrameIsSentOnceAndAgainAfterAReconnectOrARefusal) {
+    Build();
+    Attach();
+    UseLighting(3, 5, 0, 10, 20, 30);
+    auto& headset = static_cast<sim::SimHeadset&>(device->firmware());
+    Draw(1);
+    const uint64_t once = headset.LedReportCount();
+    Draw(1);
+    page->PushFrame();
+    EXPECT_EQ(headset.LedReportCount(), once) << "nothing new to show";
+    UseLighting(3, 5, 0, 10, 20, 31);
+    Draw(1);
+    EXPECT_EQ(headset.LedReportCount(), once + 12) << "a changed frame goes out whole";
+    page->ReadDeviceState();
+    page->PushFrame();
+    EXPECT_EQ(headset.LedReportCount(), once + 24) << "the headset asked to be read again";
+    page->ConnectDevice();
+    page->PushFrame();
+    EXPECT_EQ(headset.LedReportCount(), once + 36);
+    EXPECT_EQ(headset.LedPlanes(1)[12][2], 31 * 255 >> 8);
+}
+
 TEST_F(HeadsetFrameTest, NothingIsSentWhileLightingIsOffOrTheHeadsetIsGone) {
     Build();
     Attach();
