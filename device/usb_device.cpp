@@ -439,6 +439,8 @@ int CVeldmarkUSBDevice::SwitchProfile(const std::string& id) {
         m_profileId = id;
     }
     LoadProfile();
+    // Keys of the new profile may name macros the list no longer has.
+    ValidateMacroKeys();
     RefreshPage();
     return CommitProfile();
 }

@@ -70,6 +70,17 @@ TEST_F(MouseDeviceSettingsTest, MacroKeysPastTheMacroListGetTheirDefaultBack) {
     EXPECT_EQ(page->GetKeyList().at(1), untouched);
 }
 
+TEST_F(MouseDeviceSettingsTest, AProfileSwitchChecksTheMacroKeysBeforeItUploads) {
+    Connect();
+    Json::Value doc = ReadJson(page->GetProfilePath());
+    doc["Device"][0]["KeyList"][2]["Assignment"] = macro::kKindMacro << 16 | 9 << 8;
+    WriteJson(page->ProfileFolder() + "macro.Json", doc);
+    page->SwitchProfile("macro");
+    EXPECT_EQ(page->GetKeyList().at(2).current, page->GetKeyList().at(2).defaults);
+    const std::vector<uint8_t> table = firmware->KeyTable();
+    EXPECT_NE(table[3 * sim::MousePositionOfButton(2)], macro::kKindMacro);
+}
+
 TEST_F(MouseDeviceSettingsTest, PageStartsOnItsFirstSubPageAndShowsTheTipForKeyModes) {
     EXPECT_EQ(page->FindSubControl<ui::TabLayout>("mouse_device_seting_layout")->GetCurSel(), 0);
     page->SetFunctionMode(2);
