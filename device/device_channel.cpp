@@ -120,24 +120,51 @@ int CDeviceChannel::ExchangeLocked(std::span<const uint8_t> request, std::span<u
         TraceReport("命令", out);
     }
     size_t written = 0;
-    if (!hid.Write(out, timeoutMs, written)) {
+    // A report the device took only in part is a failed write, not a sent one.
+    if (!hid.Write(out, timeoutMs, written) || written != out.size()) {
+        if (written != 0 && written != out.size()) {
+            platform::trace::Format("命令 cut short: %zu of %zu bytes written", written,
+                                    out.size());
+        }
         return channel_result::kWriteFailed;
     }
-    if (!hid.Read(reply, timeoutMs, bytesRead)) {
+    if (!ReadReply(reply, timeoutMs, bytesRead, matched)) {
         return channel_result::kNoReply;
     }
     if (matched) {
-        TraceReport("返回", reply.first(bytesRead));
         // A late reply to an earlier request is read past once; whatever the
         // second read brings is taken as the answer.
         if (reply.size() > kCodeByte && reply[kCodeByte] != out[kCodeByte]) {
-            if (!hid.Read(reply, timeoutMs, bytesRead)) {
+            if (!ReadReply(reply, timeoutMs, bytesRead, matched)) {
                 return channel_result::kNoReply;
             }
-            TraceReport("返回", reply.first(bytesRead));
         }
     }
     return channel_result::kOk;
+}
+
+// One reply of exactly one report. A shorter one would leave zeros or the
+// previous reply's bytes where the status and data belong, and a longer one
+// is not a reply of this protocol: either is a failed read, never success.
+bool CDeviceChannel::ReadReply(std::span<uint8_t> reply, int timeoutMs, size_t& bytesRead,
+                               bool traced) {
+    std::array<uint8_t, kReportSize * 2> in{};
+    size_t got = 0;
+    bytesRead = 0;
+    if (!hid.Read(in, timeoutMs, got)) {
+        return false;
+    }
+    if (traced) {
+        TraceReport("返回", std::span<const uint8_t>(in).first(got));
+    }
+    if (got != kReportSize) {
+        platform::trace::Format("返回 of %zu bytes refused: a reply is %zu bytes", got,
+                                kReportSize);
+        return false;
+    }
+    bytesRead = std::min(reply.size(), got);
+    std::copy_n(in.begin(), bytesRead, reply.begin());
+    return true;
 }
 
 int CDeviceChannel::Single(DeviceCommand code, std::span<uint8_t> reply) {

@@ -12,9 +12,10 @@
 //
 // Result codes of every operation:
 //   1     success
-//   0     channel not open or suspended, or the reply did not arrive, or the
-//         transfer does not fit the buffer or the 16-bit address space (nothing sent)
-//  -1     the request could not be written
+//   0     channel not open or suspended, or the reply did not arrive or was
+//         not exactly 64 bytes, or the transfer does not fit the buffer or the
+//         16-bit address space (nothing sent)
+//  -1     the request could not be written, or only in part
 //  -102   the device answered status 0xFF
 //  -103   the device answered status 0xFE
 //  -201   a key-table block index other than 0
@@ -155,6 +156,7 @@ class CDeviceChannel {
     int StreamChunks(std::span<const uint8_t> frame);
     int ExchangeLocked(std::span<const uint8_t> request, std::span<uint8_t> reply,
                        size_t& bytesRead, int timeoutMs, bool matched);
+    bool ReadReply(std::span<uint8_t> reply, int timeoutMs, size_t& bytesRead, bool traced);
     int TimeoutMs() const { return slow.load() ? kSlowTimeoutMs : kTimeoutMs; }
 
     CHidDevice hid;

@@ -199,6 +199,14 @@ const Json::Value& CBasicProfiledata::Load(const std::string& path) {
     return CreateFromDefaults(path);
 }
 
+const Json::Value& CBasicProfiledata::UseDocument(const Json::Value& document) {
+    m_dirty.clear();
+    m_failure.clear();
+    m_cachePath.clear();
+    m_device = Element(Member(document, "Device"), static_cast<Json::ArrayIndex>(m_deviceIndex));
+    return m_device;
+}
+
 const Json::Value& CBasicProfiledata::CreateFromDefaults(const std::string& path) {
     const auto index = static_cast<Json::ArrayIndex>(m_deviceIndex);
     const profile::FolderLock lock(FolderOf(path));

@@ -67,6 +67,10 @@ class CBasicProfiledata {
     // Loading the default document itself (a reset) never writes it.
     const Json::Value& Load(const std::string& path);
 
+    // Takes the device object from an already parsed document, as Load does
+    // from a file, without touching any file (imports, tests, fuzzing).
+    const Json::Value& UseDocument(const Json::Value& document);
+
     // Writes the in-memory device object into the profile file.
     // 0 on success, 1 when the file could not be written.
     virtual int Save();

@@ -71,16 +71,11 @@ void ProfileList::SetPaths(const std::string& profileFolder, const std::string& 
     m_defaultDocument = defaultDocument;
 }
 
-ProfileList::ReadResult ProfileList::ReadList() {
-    JsonRead read = m_jsonFile.Read(ListPath());
-    if (!read.file.MayReplace()) {
-        m_failure = ReadFailure(read.file);
-        return ReadResult::Failed;
-    }
+std::vector<ProfileEntry> ProfileList::EntriesOf(const Json::Value& document,
+                                                 std::vector<std::string>* refused) {
     std::vector<ProfileEntry> entries;
     std::set<std::string> seen;
-    std::vector<std::string> refused;
-    const Json::Value& list = json::Member(read.value, "profilelist");
+    const Json::Value& list = json::Member(document, "profilelist");
     for (Json::ArrayIndex i = 0; i < json::Size(list); ++i) {
         const Json::Value& uuid = json::Member(list[i], "profileUUID");
         const std::string raw = uuid.isString() ? uuid.asString() : std::string();
@@ -88,11 +83,24 @@ ProfileList::ReadResult ProfileList::ReadList() {
         // taken, byte for byte, so it can neither leave the folder nor be
         // "repaired" into the name of another file.
         if (!IsTimeStampId(raw) || !seen.insert(raw).second) {
-            refused.push_back(EscapeForDisplay(raw));
+            if (refused != nullptr) {
+                refused->push_back(EscapeForDisplay(raw));
+            }
             continue;
         }
         entries.push_back(ProfileEntry{json::Text(json::Member(list[i], "profilename")), raw});
     }
+    return entries;
+}
+
+ProfileList::ReadResult ProfileList::ReadList() {
+    JsonRead read = m_jsonFile.Read(ListPath());
+    if (!read.file.MayReplace()) {
+        m_failure = ReadFailure(read.file);
+        return ReadResult::Failed;
+    }
+    std::vector<std::string> refused;
+    std::vector<ProfileEntry> entries = EntriesOf(read.value, &refused);
     m_keepListAside = false;
     if (!refused.empty()) {
         std::string text = ListPath() + ": refused " + std::to_string(refused.size()) +

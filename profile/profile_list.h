@@ -101,6 +101,11 @@ class ProfileList {
     // Writes the selected profile's document to `path`.
     ProfileOutcome ExportProfile(const std::string& path);
 
+    // The usable entries of a parsed list document; `refused` (optional)
+    // receives the identifiers of the others, shown escaped.
+    static std::vector<ProfileEntry> EntriesOf(const Json::Value& document,
+                                               std::vector<std::string>* refused = nullptr);
+
     int GetSelectedIndex() const { return m_selected; }
     std::string GetSelectedId() const;
     const std::vector<ProfileEntry>& GetEntries() const { return m_entries; }

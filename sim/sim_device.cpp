@@ -92,7 +92,8 @@ class SimHandle : public platform::hid::HidHandle {
     }
     bool SetOutputReport(const uint8_t* buffer, size_t length) override {
         size_t written = 0;
-        return m_device->Write(*m_state, buffer, length, written) == IoStatus::Ok;
+        return m_device->Write(*m_state, buffer, length, written) == IoStatus::Ok &&
+               written == length;
     }
     void Cancel() override { m_device->Cancel(*m_state); }
     Error LastError() const override {
@@ -377,10 +378,11 @@ IoStatus SimDevice::Write(HandleState& handle, const uint8_t* buffer, size_t len
         handle.cancelSignal = false;
         return IoStatus::Cancelled;
     }
-    if (!DeliverOutput(handle, buffer, length)) {
+    size_t taken = length;
+    if (!DeliverOutput(handle, buffer, length, taken)) {
         return IoStatus::Failed;
     }
-    written = length;
+    written = taken;
     return IoStatus::Ok;
 }
 
@@ -404,7 +406,9 @@ bool SimDevice::TakeFault(FaultType type, Fault& fault) {
     return false;
 }
 
-bool SimDevice::DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t length) {
+bool SimDevice::DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t length,
+                              size_t& taken) {
+    taken = length;
     const int iface = handle.collection.interfaceNumber;
     const InterfaceSpec* spec = m_firmware->Interface(iface);
     if (length == 0 || spec == nullptr ||
@@ -433,6 +437,12 @@ bool SimDevice::DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t
             break;
         }
         Fault fault;
+        if (TakeFault(FaultType::PartialWrite, fault)) {
+            const size_t wanted = fault.bytes > 0 ? static_cast<size_t>(fault.bytes) : 32;
+            taken = std::min(wanted, length - 1);
+            m_firmware->LogOnly(iface, buffer, taken);
+            return true;
+        }
         if (TakeFault(FaultType::NoReply, fault)) {
             m_firmware->LogOnly(iface, buffer, length);
             return true;
@@ -460,6 +470,14 @@ bool SimDevice::DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t
         }
         if (TakeFault(FaultType::LateReply, fault)) {
             at += std::chrono::milliseconds(fault.delayMs);
+        }
+        if (TakeFault(FaultType::ShortReply, fault)) {
+            const size_t size = fault.bytes > 0 ? static_cast<size_t>(fault.bytes) : 32;
+            replies.front().bytes.resize(std::min(size, replies.front().bytes.size()));
+        }
+        if (TakeFault(FaultType::LongReply, fault)) {
+            const size_t size = fault.bytes > 0 ? static_cast<size_t>(fault.bytes) : 80;
+            replies.front().bytes.resize(std::max(size, replies.front().bytes.size()), 0xA5);
         }
     }
     for (const InputReport& reply : replies) {

@@ -24,15 +24,20 @@
 namespace sim {
 
 // A fault the device shows for its next `count` command requests (−1: until
-// cleared). NoReply and Status replace the answer (NoReply first); StrayReply,
-// WrongEcho and LateReply change the answer (a Status answer too) and combine.
+// cleared). PartialWrite and NoReply replace the answer (in that order), then
+// Status; StrayReply, WrongEcho, LateReply, ShortReply and LongReply change
+// the answer (a Status answer too) and combine.
 enum class FaultType {
-    UnplugAfter,  // answers `count` more requests; the next one finds the device gone
-    NoReply,      // the request is received but neither acted on nor answered
-    Status,       // not acted on; answered with `status` (0xFF or 0xFE)
-    StrayReply,   // an extra reply carrying another command's code comes first
-    WrongEcho,    // the reply carries another command's code in byte 3
-    LateReply,    // the reply comes `delayMs` later than usual
+    UnplugAfter,   // answers `count` more requests; the next one finds the device gone
+    NoReply,       // the request is received but neither acted on nor answered
+    Status,        // not acted on; answered with `status` (0xFF or 0xFE)
+    StrayReply,    // an extra reply carrying another command's code comes first
+    WrongEcho,     // the reply carries another command's code in byte 3
+    LateReply,     // the reply comes `delayMs` later than usual
+    ShortReply,    // the reply is cut to `bytes` bytes (default 32)
+    LongReply,     // the reply is padded to `bytes` bytes (default 80)
+    PartialWrite,  // only `bytes` of the request are taken (default 32): not acted
+                   // on, not answered, and the write reports that count
 };
 
 struct Fault {
@@ -41,6 +46,7 @@ struct Fault {
     uint8_t status = kStatusRejected;  // for Status
     int delayMs = 0;                   // for LateReply
     uint8_t echo = 0;  // for StrayReply/WrongEcho; 0 = a code other than the request's
+    int bytes = 0;     // for ShortReply, LongReply, PartialWrite; 0 = the default
 };
 
 class SimDevice : public std::enable_shared_from_this<SimDevice> {
@@ -112,7 +118,8 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
                                   size_t& written);
     void Cancel(HandleState& handle);
 
-    bool DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t length);
+    // False when the write failed; `taken` is how much of it the device took.
+    bool DeliverOutput(HandleState& handle, const uint8_t* buffer, size_t length, size_t& taken);
     bool TakeFault(FaultType type, Fault& fault);
     void QueueInput(const InputReport& report, std::chrono::steady_clock::time_point at);
     void UnplugLocked();

@@ -11,6 +11,7 @@
 #include "profile/keyboard_profile.h"
 #include "profile/profile_list.h"
 #include "profile/profile_paths.h"
+#include "profile/user_file.h"
 
 namespace {
 
@@ -68,6 +69,67 @@ BENCHMARK(BM_ProfileDocument_LoadSaveKeyboard)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The largest document the program accepts: the keyboard's default document
+// with custom colour groups added until one more would pass the cap.
+std::string WriteLargestKeyboardDocument(const std::string& path) {
+    Json::Value document = CJsonFile().Load(profile::DefaultDocument("keyboard"));
+    Json::Value& groups = document["Device"][0]["CustomLightMode"]["LightColorInfo"];
+    const Json::Value group = groups[0];
+    std::string text = CJsonFile::StyledText(document);
+    for (;;) {
+        groups.append(group);
+        std::string bigger = CJsonFile::StyledText(document);
+        if (bigger.size() > profile::kDocumentCap) {
+            groups.resize(groups.size() - 1);
+            break;
+        }
+        text = std::move(bigger);
+    }
+    profile::WriteUserFile(path, text);
+    return text;
+}
+
+void BM_ProfileDocument_LoadLargestAllowed(benchmark::State& state) {
+    BenchHome home;
+    const std::string path = profile::ProfileFolder("keyboard") + "2020_01_01_00_00_00_000.Json";
+    const std::string text = WriteLargestKeyboardDocument(path);
+    CKeyboardProfiledata document;
+    document.SetDefaultPath(profile::DefaultDocument("keyboard"));
+    document.SetProfilePath(path);
+    for (auto _ : state) {
+        if (document.Load(path).isNull()) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        ReadKeyboardSections(document);
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ProfileDocument_LoadLargestAllowed)->Unit(benchmark::kMillisecond);
+
+// One edit saved: the folder lock, the check for another writer, the styled
+// text and the flushed, renamed file.
+void BM_ProfileDocument_SaveLargestAllowed(benchmark::State& state) {
+    BenchHome home;
+    const std::string path = profile::ProfileFolder("keyboard") + "2020_01_01_00_00_00_000.Json";
+    const std::string text = WriteLargestKeyboardDocument(path);
+    CKeyboardProfiledata document;
+    document.SetDefaultPath(profile::DefaultDocument("keyboard"));
+    document.SetProfilePath(path);
+    document.Load(path);
+    for (auto _ : state) {
+        LightInfoRecord light = document.ReadLightInfo();
+        light.red = static_cast<uint8_t>(light.red + 1);
+        document.WriteLightInfo(light);
+        if (document.Save() != 0) {
+            state.SkipWithError("save failed");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ProfileDocument_SaveLargestAllowed)->Unit(benchmark::kMillisecond);
 
 // The same without the cost of the disk flush: the JSON work and system calls.
 void BM_ProfileDocument_LoadSaveKeyboardInMemory(benchmark::State& state) {

@@ -201,6 +201,40 @@ TEST_F(DeviceChannelTest, MissingReplyGivesZeroAfterTheTimeout) {
         << "a missing reply is waited for once, not twice";
 }
 
+// A reply of the wrong size is no answer: a short one would read status 0
+// (success) from zeros or from the previous reply's bytes.
+TEST_F(DeviceChannelTest, ShortOrLongRepliesAreFailedExchangesNeverSuccess) {
+    Bytes stale(56);
+    ASSERT_EQ(channel.ReadParameters(stale, 0), 1);
+    for (const int size : {8, 63}) {
+        keyboard->InjectFault({.type = sim::FaultType::ShortReply, .count = 1, .bytes = size});
+        keyboard->InjectFault({.type = sim::FaultType::Status, .count = 1, .status = 0xFF});
+        Bytes read(56, 0x11);
+        EXPECT_EQ(channel.ReadParameters(read, 0), 0) << size;
+        EXPECT_EQ(read, Bytes(56, 0x11)) << "nothing of a short reply is taken";
+    }
+    for (const int size : {65, 128, 200}) {
+        keyboard->InjectFault({.type = sim::FaultType::LongReply, .count = 1, .bytes = size});
+        EXPECT_EQ(channel.BeginWrite(), 0) << size;
+    }
+    std::array<uint8_t, 64> reply{};
+    size_t got = 0;
+    keyboard->InjectFault({.type = sim::FaultType::ShortReply, .count = 1});
+    EXPECT_EQ(channel.ExchangeOnce(std::array<uint8_t, 4>{0x04, 0, 0, 0x01}, reply, got), 0);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(channel.BeginWrite(), 1) << "the next full reply is taken again";
+}
+
+TEST_F(DeviceChannelTest, PartialWriteIsAFailedWrite) {
+    keyboard->InjectFault({.type = sim::FaultType::PartialWrite, .count = 1, .bytes = 40});
+    EXPECT_EQ(channel.BeginWrite(), -1);
+    Bytes data(57, 7);
+    keyboard->InjectFault({.type = sim::FaultType::PartialWrite, .count = 1});
+    EXPECT_EQ(channel.WriteParameters(data, 0), -1);
+    EXPECT_EQ(Requests().size(), 2u) << "the failed chunk ends the command";
+    EXPECT_EQ(channel.EndWrite(), 1);
+}
+
 TEST_F(DeviceChannelTest, StrayReplyIsReadPastOnce) {
     keyboard->InjectFault({.type = sim::FaultType::StrayReply, .count = 1});
     std::array<uint8_t, 34> info{};

@@ -1,14 +1,19 @@
 #include "platform/hid/linux/hidraw_node.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/hid/linux/hidraw_handle.h"
 #include "platform/hid/linux/linux_hid_backend.h"
+#include "platform/trace/trace.h"
 #include "tests/platform_linux/test_descriptors.h"
 
 using namespace platform::hid;
@@ -107,15 +112,50 @@ TEST_F(HidrawNodeTest, ReportsWithoutIdsGetALeadingZero) {
     EXPECT_EQ(ReadOne(*handle, 1000, status), (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
-TEST_F(HidrawNodeTest, ShortBufferTakesTheStartOfTheReport) {
+TEST_F(HidrawNodeTest, ShortBufferTakesTheStartOfTheReportAndCountsTheCut) {
     Start(ConsumerAndVendorDescriptor());
     auto handle = Handle(0);
+    std::vector<std::string> lines;
+    platform::trace::SetSink([&](std::string_view line) { lines.emplace_back(line); });
     DeviceSends({0x03, 0x05, 0x05});
+    DeviceSends({0x03, 0x06});
     uint8_t two[2] = {};
     size_t got = 0;
     EXPECT_EQ(handle->Read(two, sizeof two, 1000, got), IoStatus::Ok);
     EXPECT_EQ(got, 2u);
     EXPECT_EQ(two[1], 0x05);
+    EXPECT_EQ(handle->Read(two, sizeof two, 1000, got), IoStatus::Ok);
+    platform::trace::SetSink({});
+    EXPECT_EQ(handle->TruncatedReports(), 1u) << "a report that fits is not counted";
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "read /dev/hidraw-test: report of 3 bytes cut to 2 (1 so far)");
+}
+
+// A write the kernel takes only in part (here a file at its size limit) is
+// a failed write of that many bytes, not a sent report.
+TEST_F(HidrawNodeTest, PartialWriteFailsWithTheCountWritten) {
+    Start(ConsumerAndVendorDescriptor());
+    char name[] = "/tmp/veldmark-hidraw-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ::unlink(name);
+    ASSERT_EQ(::write(fd, std::vector<uint8_t>(100).data(), 100), 100);
+    auto handle = Handle(1, fd);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 120;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::vector<uint8_t> report(64, 0x04);
+    size_t written = 0;
+    const IoStatus status = handle->Write(report.data(), report.size(), 1000, written);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(status, IoStatus::Failed);
+    EXPECT_EQ(written, 20u);
+    EXPECT_EQ(handle->LastError().code, EIO);
+    EXPECT_EQ(handle->LastError().context, "write /dev/hidraw-test: 20 of 64 bytes written");
 }
 
 TEST_F(HidrawNodeTest, CancelIsRememberedOnceLikeAnAutoResetEvent) {

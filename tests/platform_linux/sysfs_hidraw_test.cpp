@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/hid/linux/linux_backend.h"
+#include "platform/trace/trace.h"
 #include "tests/platform_linux/recorded_sysfs.h"
 #include "tests/platform_linux/test_descriptors.h"
 
@@ -147,6 +148,32 @@ TEST_F(SysfsHidrawTest, EnumerationSkipsNodesWithoutAUsableDescriptor) {
     ASSERT_TRUE(MakeLinuxBackend({tree.Root(), "/dev", false})->Enumerate(entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].path, "/dev/hidraw2&vid_0d8c&pid_01da&mi_03");
+}
+
+// A descriptor file over 4096 bytes is not read whole; the node is asked
+// through its device node instead, and when that fails too the trace says why
+// the node is left out.
+TEST_F(SysfsHidrawTest, OversizedDescriptorIsNotReadAndTheSkippedNodeIsTraced) {
+    RecordedHid big = Keyboard("hidraw5");
+    big.descriptor.assign(5000, 0x05);
+    tree.AddUsb(big, 2, 1, 0x0100);
+    HidrawNodeInfo info;
+    ASSERT_TRUE(SysfsHidraw(tree.Root()).Describe("hidraw5", info));
+    EXPECT_TRUE(info.descriptor.empty());
+    EXPECT_EQ(info.descriptorProblem, "report_descriptor is larger than 4096 bytes");
+
+    std::vector<std::string> lines;
+    platform::trace::SetSink([&](std::string_view line) { lines.emplace_back(line); });
+    std::vector<CollectionEntry> entries;
+    const bool listed = MakeLinuxBackend({tree.Root(), tree.DevDir(), false})->Enumerate(entries);
+    platform::trace::SetSink({});
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(entries.empty());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0],
+              "hidraw hidraw5 left out: report_descriptor is larger than 4096 bytes; "
+              "open " +
+                  tree.DevDir() + "/hidraw5: No such file or directory");
 }
 
 TEST_F(SysfsHidrawTest, PresenceCheckFollowsTheNodeAndItsDevice) {

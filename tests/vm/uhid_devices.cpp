@@ -13,6 +13,7 @@
 // Control lines (one reply line each, "ok ..." or "error ..."):
 //   plug <kind> | unplug <kind> | press <kind> <position> | release <kind> <position>
 //   sync <kind> | stats <kind> | last <kind> | led <kind> | quit
+//   short <kind> <n>   the next n command replies are cut to 32 bytes
 
 #include <fcntl.h>
 #include <linux/uhid.h>
@@ -49,7 +50,10 @@ struct PresentedDevice {
     std::unique_ptr<sim::Firmware> firmware;
     std::vector<UhidInterface> interfaces;
     bool plugged = false;
+    int shortReplies = 0;  // command replies still to be cut short
 };
+
+constexpr size_t kShortReplyBytes = 32;
 
 bool WriteEvent(int fd, const uhid_event& event) {
     return ::write(fd, &event, sizeof event) == static_cast<ssize_t>(sizeof event);
@@ -154,7 +158,13 @@ void ServeInterface(PresentedDevice& device, const UhidInterface& iface) {
         answer.u.get_report_reply.err = EIO;
         WriteEvent(iface.fd, answer);
     }
-    for (const auto& reply : replies) {
+    for (auto& reply : replies) {
+        if (device.shortReplies > 0 &&
+            reply.interfaceNumber == device.firmware->CommandInterface() && !reply.bytes.empty() &&
+            reply.bytes[0] == sim::kCommandReportId) {
+            --device.shortReplies;
+            reply.bytes.resize(kShortReplyBytes);
+        }
         SendInput(device, reply);
     }
 }
@@ -258,6 +268,13 @@ class Daemon {
         }
         if (verb == "unplug") {
             Unplug(device);
+            return "ok";
+        }
+        if (verb == "short") {
+            if (position < 0) {
+                return "error short needs a count";
+            }
+            device.shortReplies = position;
             return "ok";
         }
         if (verb == "stats") {

@@ -204,6 +204,22 @@ void CheckCommands(platform::hid::HidBackend& backend, const std::string& path) 
     channel.CloseInterface();
 }
 
+// A reply the device cuts short travels through the kernel as it is and is a
+// failed exchange, never a success read from zeros.
+void CheckShortReply(platform::hid::HidBackend& backend, DeviceControl& control,
+                     const std::string& path) {
+    CDeviceChannel channel(backend);
+    Check("command channel opens for the short reply", channel.OpenInterface(path, 1), path);
+    Check("short reply armed", control.Send("short keyboard 1") == "ok");
+    std::vector<uint8_t> bytes(8, 0x11);
+    const int cut = channel.ReadParameters(bytes, 0);
+    Check("a 32-byte reply fails the exchange", cut == 0 && bytes == std::vector<uint8_t>(8, 0x11),
+          "result " + std::to_string(cut));
+    const int next = channel.ReadParameters(bytes, 0);
+    Check("the next whole reply succeeds", next == 1, "result " + std::to_string(next));
+    channel.CloseInterface();
+}
+
 // Key events and sync requests arrive on the event collection only, while the
 // command collection of the same node keeps its replies.
 void CheckEvents(platform::hid::HidBackend& backend, DeviceControl& control,
@@ -304,6 +320,7 @@ int main(int argc, char** argv) {
           std::to_string(idle) + " enumerations in 1 s");
 
     CheckCommands(*backend, commandPath);
+    CheckShortReply(*backend, control, commandPath);
     CheckEvents(*backend, control, eventPath, commandPath);
     CheckHeadsetOutput(*backend, control, slots.Get(6)->path);
     const std::string stats = control.Send("stats keyboard");

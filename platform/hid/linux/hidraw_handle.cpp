@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/trace/trace.h"
+
 namespace platform::hid::linux_hid {
 
 HidrawHandle::HidrawHandle(HidrawHandleSetup setup)
@@ -59,6 +61,13 @@ IoStatus HidrawHandle::Read(uint8_t* buffer, size_t length, int timeoutMs, size_
     }
     got = std::min(length, report.size());
     std::copy_n(report.begin(), got, buffer);
+    if (report.size() > length) {
+        // The caller's buffer decides; the rest is lost, but not silently.
+        const uint64_t count = m_truncated.fetch_add(1) + 1;
+        platform::trace::Format("read %s: report of %zu bytes cut to %zu (%llu so far)",
+                                m_setup.devnode.c_str(), report.size(), length,
+                                static_cast<unsigned long long>(count));
+    }
     return IoStatus::Ok;
 }
 
@@ -74,12 +83,21 @@ IoStatus HidrawHandle::Write(const uint8_t* buffer, size_t length, int timeoutMs
     }
     // The kernel sends one report per write and returns when it has been
     // handed to the device.
-    const ssize_t n = ::write(m_setup.fd, buffer, length);
+    ssize_t n = 0;
+    do {
+        n = ::write(m_setup.fd, buffer, length);
+    } while (n < 0 && errno == EINTR);
     if (n < 0) {
         SetError(errno, "write " + m_setup.devnode + ": " + std::strerror(errno));
         return IoStatus::Failed;
     }
     written = static_cast<size_t>(n);
+    if (written != length) {
+        // Half a report is no report: the device would take it as another.
+        SetError(EIO, "write " + m_setup.devnode + ": " + std::to_string(written) + " of " +
+                          std::to_string(length) + " bytes written");
+        return IoStatus::Failed;
+    }
     return IoStatus::Ok;
 }
 
@@ -92,7 +110,11 @@ bool HidrawHandle::SetOutputReport(const uint8_t* buffer, size_t length) {
     // The control pipe, as the device expects for its output reports; kernels
     // before 5.11 do not know the request and take the report as a write.
     std::vector<uint8_t> report(buffer, buffer + length);
-    if (::ioctl(m_setup.fd, HIDIOCSOUTPUT(report.size()), report.data()) >= 0) {
+    int sent = -1;
+    do {
+        sent = ::ioctl(m_setup.fd, HIDIOCSOUTPUT(report.size()), report.data());
+    } while (sent < 0 && errno == EINTR);
+    if (sent >= 0) {
         return true;
     }
     if (errno != ENOTTY && errno != EINVAL) {
@@ -100,7 +122,10 @@ bool HidrawHandle::SetOutputReport(const uint8_t* buffer, size_t length) {
         return false;
     }
 #endif
-    const ssize_t n = ::write(m_setup.fd, buffer, length);
+    ssize_t n = 0;
+    do {
+        n = ::write(m_setup.fd, buffer, length);
+    } while (n < 0 && errno == EINTR);
     if (n != static_cast<ssize_t>(length)) {
         SetError(n < 0 ? errno : EIO,
                  "output report " + m_setup.devnode + ": " + std::strerror(n < 0 ? errno : EIO));

@@ -4,6 +4,8 @@
 // input reports come from the node's shared reader, already routed to this
 // collection. Cancel() is an eventfd that every wait includes.
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -37,6 +39,10 @@ class HidrawHandle final : public HidHandle {
     void Cancel() override;
     Error LastError() const override;
 
+    // Input reports longer than the caller's buffer, each cut to fit (and
+    // traced).
+    uint64_t TruncatedReports() const { return m_truncated.load(); }
+
   private:
     // Waits until fd is ready for events or the cancel signal fires; consumes
     // the cancel signal when it ends the wait.
@@ -46,6 +52,7 @@ class HidrawHandle final : public HidHandle {
     HidrawHandleSetup m_setup;
     std::shared_ptr<ReportQueue> m_queue;
     int m_cancel = -1;
+    std::atomic<uint64_t> m_truncated{0};
     mutable std::mutex m_errorLock;
     Error m_error;
 };

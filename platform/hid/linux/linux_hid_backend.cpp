@@ -12,6 +12,7 @@
 
 #include "platform/hid/linux/collection_path.h"
 #include "platform/hid/linux/hidraw_handle.h"
+#include "platform/trace/trace.h"
 
 namespace platform::hid::linux_hid {
 namespace {
@@ -20,17 +21,61 @@ Error MakeError(int code, const std::string& what) {
     return Error{code, what + ": " + std::strerror(code)};
 }
 
-std::vector<uint8_t> DescriptorFromNode(int fd) {
+int IoctlRetrying(int fd, unsigned long request, void* argument) {
+    int result = -1;
+    do {
+        result = ::ioctl(fd, request, argument);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// The descriptor as the kernel holds it; empty, with the reason in
+// `problem`, when it cannot be had.
+std::vector<uint8_t> DescriptorFromNode(int fd, std::string* problem = nullptr) {
     int size = 0;
     hidraw_report_descriptor raw{};
-    if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
-        return {};
+    const auto fail = [&](const std::string& why) {
+        if (problem != nullptr) {
+            *problem = why;
+        }
+        return std::vector<uint8_t>();
+    };
+    if (IoctlRetrying(fd, HIDIOCGRDESCSIZE, &size) < 0) {
+        return fail(std::string("HIDIOCGRDESCSIZE: ") + std::strerror(errno));
+    }
+    if (size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
+        return fail("the kernel reports a descriptor of " + std::to_string(size) +
+                    " bytes, more than HIDIOCGRDESC can give");
     }
     raw.size = static_cast<uint32_t>(size);
-    if (::ioctl(fd, HIDIOCGRDESC, &raw) < 0) {
-        return {};
+    if (IoctlRetrying(fd, HIDIOCGRDESC, &raw) < 0) {
+        return fail(std::string("HIDIOCGRDESC: ") + std::strerror(errno));
     }
     return std::vector<uint8_t>(raw.value, raw.value + size);
+}
+
+// When sysfs gives no descriptor (too large for the attribute, unreadable),
+// the node itself is asked, as Open does; the reason a node is still left out
+// goes to the trace instead of vanishing.
+void DescriptorFromDevnode(HidrawNodeInfo& info) {
+    if (!info.descriptor.empty()) {
+        return;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(info.devnode.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    std::string problem;
+    if (fd < 0) {
+        problem = "open " + info.devnode + ": " + std::strerror(errno);
+    } else {
+        info.descriptor = DescriptorFromNode(fd, &problem);
+        ::close(fd);
+    }
+    if (info.descriptor.empty()) {
+        platform::trace::Format("hidraw %s left out: %s; %s", info.node.c_str(),
+                                info.descriptorProblem.c_str(), problem.c_str());
+    }
 }
 
 int AccessFlags(const OpenMode& mode) {
@@ -119,6 +164,7 @@ bool LinuxHidBackend::Enumerate(std::vector<CollectionEntry>& out) {
         if (!m_sysfs.Describe(node, info)) {
             continue;  // gone since it was listed, or not a hid device
         }
+        DescriptorFromDevnode(info);
         // A node whose descriptor cannot be read or parsed has no collection
         // the program could use; it is left out rather than guessed at.
         const auto descriptor = ReportDescriptor::Parse(info.descriptor);

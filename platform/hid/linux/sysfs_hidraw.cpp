@@ -18,14 +18,23 @@ namespace {
 // larger file is not a descriptor and is not read.
 constexpr size_t kMaxDescriptor = 4096;
 
-bool ReadFile(const fs::path& path, std::string& out, size_t limit = 65536) {
+// Reads at most limit + 1 bytes, so that a file larger than the limit is
+// known as such without being read whole. `tooLarge` (optional) tells that
+// case apart from a file that could not be opened.
+bool ReadFile(const fs::path& path, std::string& out, size_t limit = 65536,
+              bool* tooLarge = nullptr) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    out.resize(limit + 1);
+    in.read(out.data(), static_cast<std::streamsize>(out.size()));
+    out.resize(static_cast<size_t>(in.gcount()));
     if (out.size() > limit) {
         out.clear();
+        if (tooLarge != nullptr) {
+            *tooLarge = true;
+        }
         return false;
     }
     return true;
@@ -123,8 +132,14 @@ bool SysfsHidraw::Describe(const std::string& node, HidrawNodeInfo& out,
     }
     out.name = UeventValue(uevent, "HID_NAME");
     std::string descriptor;
-    if (withDescriptor && ReadFile(hidDir / "report_descriptor", descriptor, kMaxDescriptor)) {
+    bool tooLarge = false;
+    if (withDescriptor &&
+        ReadFile(hidDir / "report_descriptor", descriptor, kMaxDescriptor, &tooLarge)) {
         out.descriptor.assign(descriptor.begin(), descriptor.end());
+    } else if (withDescriptor) {
+        out.descriptorProblem = tooLarge ? "report_descriptor is larger than " +
+                                               std::to_string(kMaxDescriptor) + " bytes"
+                                         : "report_descriptor cannot be read";
     }
     // The USB interface and device sit above the hid device; the walk stays
     // below the tree's sys directory so that a recorded tree is never left.

@@ -29,6 +29,7 @@ struct HidrawNodeInfo {
     std::optional<uint16_t> interfaceNumber;  // USB interface, else the phys "/inputN" suffix
     std::string name;                         // HID_NAME
     std::vector<uint8_t> descriptor;          // empty when it could not be read
+    std::string descriptorProblem;            // why the descriptor is empty
 };
 
 class SysfsHidraw {
