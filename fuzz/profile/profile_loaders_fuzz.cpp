@@ -28,34 +28,42 @@ void Prepare(Document& document, const Json::Value& root) {
     document.WriteKeyAssignments(keys);
 }
 
-void ExerciseDocuments(const Json::Value& root) {
-    CKeyboardProfiledata keyboard;
-    Prepare(keyboard, root);
-    keyboard.WriteSystemStages(keyboard.ReadSystemStages());
-    const int group = keyboard.ReadCustomGroupIndex();
-    keyboard.WriteCustomColors(keyboard.ReadCustomColors(group, 126), group);
-    keyboard.WriteCustomGroupIndex(group);
-
-    CMouseProfiledata mouse;
-    Prepare(mouse, root);
-    mouse.WriteDpiStages(mouse.ReadDpiStages());
-    mouse.WriteActiveStage(mouse.GetActiveStage());
-    mouse.WriteSystemStages(mouse.ReadSystemStages());
-    mouse.ReadCorrectInfo();
-
-    CHs6533Profiledata headset;
-    Prepare(headset, root);
-    const auto settings = headset.ReadHeadsetSettings();
-    headset.WriteHeadsetSettings(settings);
-    headset.ReadEqBands(settings[CHs6533Profiledata::kEqType]);
-    headset.ReadCustomEqBands(settings[CHs6533Profiledata::kCustomEqSelectIndex]);
-    headset.WriteCustomEqNames(headset.ReadCustomEqNames());
-
-    // What a save would write: the styled text of the edited device object.
-    Json::Value document = root.isObject() ? root : Json::Value(Json::objectValue);
-    profile::json::ArrayElement(profile::json::ObjectMember(document, "Device"), 0) =
-        headset.GetDeviceObject();
+// What a save would write: the styled text of the edited device object.
+void Styled(const CBasicProfiledata& edited) {
+    Json::Value document(Json::objectValue);
+    profile::json::ArrayElement(document["Device"], 0) = edited.GetDeviceObject();
     (void)CJsonFile::StyledText(document);
+}
+
+// One kind per input (chosen by the input's length), so that each run copies
+// and walks the document once; over a run every kind sees every shape.
+void ExerciseDocument(const Json::Value& root, size_t kind) {
+    if (kind == 0) {
+        CKeyboardProfiledata keyboard;
+        Prepare(keyboard, root);
+        keyboard.WriteSystemStages(keyboard.ReadSystemStages());
+        const int group = keyboard.ReadCustomGroupIndex();
+        keyboard.WriteCustomColors(keyboard.ReadCustomColors(group, 126), group);
+        keyboard.WriteCustomGroupIndex(group);
+        Styled(keyboard);
+    } else if (kind == 1) {
+        CMouseProfiledata mouse;
+        Prepare(mouse, root);
+        mouse.WriteDpiStages(mouse.ReadDpiStages());
+        mouse.WriteActiveStage(mouse.GetActiveStage());
+        mouse.WriteSystemStages(mouse.ReadSystemStages());
+        mouse.ReadCorrectInfo();
+        Styled(mouse);
+    } else {
+        CHs6533Profiledata headset;
+        Prepare(headset, root);
+        const auto settings = headset.ReadHeadsetSettings();
+        headset.WriteHeadsetSettings(settings);
+        headset.ReadEqBands(settings[CHs6533Profiledata::kEqType]);
+        headset.ReadCustomEqBands(settings[CHs6533Profiledata::kCustomEqSelectIndex]);
+        headset.WriteCustomEqNames(headset.ReadCustomEqNames());
+        Styled(headset);
+    }
 }
 
 void ExerciseList(const Json::Value& root) {
@@ -78,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     bool parsed = false;
     const Json::Value root = CJsonFile::Parse(text, &parsed);
-    ExerciseDocuments(root);
+    ExerciseDocument(root, size % 3);
     ExerciseList(root);
     (void)profile::EscapeForDisplay(text);
     (void)profile::IsTimeStampId(text);
