@@ -19,7 +19,7 @@ if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
     chmod 700 "$work/run"
     # The private folders go in front of the bus, so that everything the bus
     # starts sees them too; nothing of the user's own settings is touched.
-    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
+    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" XDG_DATA_HOME="$work/data" \
         XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" GSETTINGS_BACKEND=keyfile \
         VELDMARK_DESKTOP_SETTINGS=gsettings VELDMARK_HID=sim:mouse \
         xvfb-run -a dbus-run-session -- "$0" "$bin"
@@ -63,15 +63,22 @@ stop_app() {
     wait "$app" 2>/dev/null || true
 }
 trap stop_app EXIT
-ready=$(wait_for 1 "$ctl" ui get --page mouse DPI_enable_check_0 enabled)
-if [ "$ready" != 1 ]; then
+# Connected: the stage sliders have taken the mouse's step count.
+ready=$(wait_for 320 "$ctl" ui get --page mouse DPI_slider_0 max)
+if [ "$ready" != 320 ]; then
     echo "the program did not show the mouse page"
     cat "$XDG_RUNTIME_DIR/app.log"
     exit 1
 fi
 folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
 
-# Stage 2's field: 1600 DPI in steps of 50 → dpiX 32 at bytes 34–35, and in the profile.
+# The sensitivity sub-page, as a person opens it.
+"$ctl" ui set --page mouse mouse_device_seting_option_1 selected 1
+# Stage 2's field: 800, then 1600 DPI in steps of 50 → dpiX 16, then 32 at bytes
+# 34–35 (14 + 9 × 2 + 2), and in the profile.
+"$ctl" ui set --page mouse DPI_edit_2 text 800
+params=$("$ctl" sim memory mouse params)
+check "stage 2 dpiX at 800 DPI (34)" 10 "$(byte_at "$params" 34)"
 "$ctl" ui set --page mouse DPI_edit_2 text 1600
 params=$("$ctl" sim memory mouse params)
 check "stage 2 dpiX low byte (34)" 20 "$(byte_at "$params" 34)"
@@ -81,21 +88,37 @@ profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
 stored=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"])' "$profile")
 check "the profile holds stage 2" 32 "$stored"
 
-# Report rate option 3 → byte 11.
+shot() {  # screenshots for a person to look at, when asked for
+    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
+}
+shot sensitivity
+
+# Report rate options 1, then 3 → byte 11.
+"$ctl" ui set --page mouse polling_rate_option_1 selected 1
+check "report rate byte (11) for option 1" 01 "$(byte_at "$("$ctl" sim memory mouse params)" 11)"
 "$ctl" ui set --page mouse polling_rate_option_3 selected 1
 check "report rate byte (11)" 03 "$(byte_at "$("$ctl" sim memory mouse params)" 11)"
 
+# The pointer sub-page.
+"$ctl" ui set --page mouse mouse_device_seting_option_2 selected 1
 # The pointer speed slider at 7 → speed 16 of 20 → 0.6 in the private session's store.
+speed() {  # the store's value to two decimals (it prints doubles in full)
+    printf '%.2f' "$(gsettings get org.gnome.desktop.peripherals.mouse speed)"
+}
 "$ctl" ui set --page mouse pointer_speed_slider value 7
-check "desktop pointer speed" 0.6 "$(wait_for 0.6 gsettings get org.gnome.desktop.peripherals.mouse speed)"
+check "desktop pointer speed" 0.60 "$(wait_for 0.60 speed)"
 "$ctl" ui set --page mouse pointer_precision_check selected 0
 check "desktop acceleration profile" "'flat'" \
     "$(wait_for "'flat'" gsettings get org.gnome.desktop.peripherals.mouse accel-profile)"
 # GNOME keeps no wheel lines: the page says so once and keeps the value in the profile.
 "$ctl" ui set --page mouse scroll_speed_slider value 4
-check "wheel lines note shown" 1 "$(wait_for 1 "$ctl" ui get --page mouse scroll_lines_note visible)"
+check "wheel lines note shown" true "$(wait_for true "$ctl" ui get --page mouse scroll_lines_note visible)"
+shot pointer
 
-# A recoil bullet: its four events in the working file.
+# A recoil bullet: its four events in the working file. The editor sits on
+# the buttons sub-page behind the sensitivity tab of the profile column.
+"$ctl" ui set --page mouse mouse_device_seting_option_0 selected 1
+"$ctl" ui set --page mouse cursor_Op_tab selected 1
 "$ctl" ui set --page mouse bullet_op_1 selected 1
 "$ctl" ui set --page mouse bullet_x_check selected 1
 "$ctl" ui set --page mouse bullet_x_eidt text 6
