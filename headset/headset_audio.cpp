@@ -1,5 +1,7 @@
 #include "headset/headset_audio.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <sstream>
@@ -25,10 +27,19 @@ std::wstring Band(int i) {
     return L"EQ_Slider" + std::to_wstring(i);
 }
 
+// A number a library answered, as a 32-bit word: whatever the text said, the
+// result stays in range.
+int32_t Word(double value) {
+    if (!(value > -2147483648.0)) {
+        return value > 0 ? INT32_MAX : INT32_MIN;  // NaN counts as the low end
+    }
+    return value >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(value);
+}
+
 // A level 0-1 as the 0-100 a slider shows. Rounded, not cut: a level the page
 // set (29 → 0.29f → 28.99...) reads back as it was set.
 int32_t Percent(double level) {
-    return static_cast<int32_t>(std::lround(level * 100.0));
+    return static_cast<int32_t>(std::lround(std::clamp(level, 0.0, 1.0) * 100.0));
 }
 
 }  // namespace
@@ -129,11 +140,11 @@ void HeadsetAudio::ReadFeatures(Endpoint& endpoint, const MessageSink& message) 
                                             0) == 0) {
         text = platform::audio::TakeWideText(b.value);
     }
-    std::vector<int64_t> fields;
+    std::vector<int32_t> fields;
     std::wstringstream in(text);
     for (std::wstring field; std::getline(in, field, L',');) {
         const std::optional<double> n = platform::audio::ParseNumber(field);
-        fields.push_back(n ? static_cast<int64_t>(*n) : 0);
+        fields.push_back(n ? Word(*n) : 0);
     }
     if (static_cast<int>(fields.size()) < kFeatureFields) {
         endpoint.features = {};
@@ -142,8 +153,7 @@ void HeadsetAudio::ReadFeatures(Endpoint& endpoint, const MessageSink& message) 
         }
         return;
     }
-    endpoint.features = {static_cast<int32_t>(fields[0]), static_cast<int32_t>(fields[4]),
-                         static_cast<int32_t>(fields[6])};
+    endpoint.features = {fields[0], fields[4], fields[6]};
 }
 
 // Sets a property to 0 only when the endpoint has no value for it yet.
@@ -212,10 +222,10 @@ void HeadsetAudio::ReadState(Settings& settings) {
     }
     const auto features = static_cast<uint32_t>(m_session->recording.features[0]);
     if ((features & kVoiceEffectFeature) != 0 && GetNumber(true, L"Enable_MAGICVOICE", v) == 0) {
-        settings[Setting::kMagicEnable] = static_cast<int32_t>(v);
+        settings[Setting::kMagicEnable] = Word(v);
     }
     if (GetNumber(true, L"MagicVoice_Selection", v) == 0 && v >= 0 && v <= 3) {
-        settings[Setting::kMagicType] = static_cast<int32_t>(v) + 1;
+        settings[Setting::kMagicType] = Word(v) + 1;
     }
 }
 
