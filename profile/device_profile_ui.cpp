@@ -62,16 +62,26 @@ void CDeviceProfileUI::InitProfiles() {
         if (ui::Edit* edit = NameEdit()) {
             edit->SetEnabled(true);
         }
+        if (ui::Combo* combo = ComboBox()) {
+            combo->SetTooltip("");
+        }
         SelectProfile(m_list.GetSelectedIndex());
     }
     HideTabsForKind();
 }
 
-// The page stays usable but shows that its profiles could not be read;
-// every profile button then only tries to read the list again.
+// The page stays usable but shows that its profiles could not be read: the
+// drop-down holds that one line (the reason in its tooltip), and every
+// profile button only tries to read the list again.
 void CDeviceProfileUI::ShowUnreadable(const std::string& reason) {
+    const std::string shown = profile::EscapeForDisplay(reason);
+    if (ui::Combo* combo = ComboBox()) {
+        combo->AddTextItem(kUnreadableText, "", kItemHeight);
+        combo->SelectItem(0, ui::Notify::No);
+        combo->SetTooltip(shown);
+    }
     if (ui::Edit* edit = NameEdit()) {
-        edit->SetText("Profiles could not be read: " + profile::EscapeForDisplay(reason));
+        edit->SetText(std::string(kUnreadableText) + ": " + shown);
         edit->SetEnabled(false);
     }
 }

@@ -19,9 +19,9 @@
 // A refused operation (a file that cannot be read or written, a limit) and
 // every notice of the list (a damaged file kept as ".bad", refused entries)
 // reach the user through the message sink, naming the file and the reason.
-// When the list cannot be read at all the drop-down stays empty, the name
-// edit says so, nothing is written, and any profile button reads the list
-// again before it does anything.
+// When the list cannot be read at all the drop-down and the name edit say
+// so, nothing is written, and any profile button reads the list again before
+// it does anything.
 //
 // Threads: UI thread only.
 
@@ -45,6 +45,7 @@ class CDeviceProfileUI : public ui::HorizontalLayout, public ProfileSelectionVie
     static constexpr std::string_view kClassName = "DeviceProfile";
     static constexpr int kItemHeight = 30;
     static constexpr const char* kFileFilter = "Profile Files(*.json)";
+    static constexpr const char* kUnreadableText = "Profiles could not be read";
 
     std::string_view GetClass() const override { return kClassName; }
 

@@ -156,7 +156,9 @@ TEST_F(DeviceProfileTest, UnreadableListIsShownAndReportedButNeverReplaced) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "cannot read " + folder + "ProfileList.ini: Is a directory");
     EXPECT_TRUE(control->IsUnreadable());
-    EXPECT_EQ(Combo()->GetItemCount(), 0);
+    ASSERT_EQ(Combo()->GetItemCount(), 1);
+    EXPECT_EQ(Combo()->GetItem(0)->GetText(), "Profiles could not be read");
+    EXPECT_EQ(Combo()->GetTooltip(), shown[0]);
     EXPECT_NE(NameEdit()->GetText().find("could not be read"), std::string::npos);
 
     EXPECT_TRUE(Click("device_add_btn"));
