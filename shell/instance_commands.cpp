@@ -59,15 +59,6 @@ void InstanceCommands::Handle(const std::string& request, Reply reply) {
         reply(Error("unknown request"));
         return;
     }
-    if (first == "macro") {
-        MacroRequest macro{request, "error: the window is gone"};
-        m_window.Send(app_msg::kMacroRequest, 0, reinterpret_cast<intptr_t>(&macro));
-        return macro.reply;
-    }
-    return "error: unknown request";
-}
-
-std::string InstanceCommands::HandleSim(const std::string& verb, const std::string& kindName) {
     if (m_bus == nullptr) {
         reply(Error("the program does not run on the simulated devices (VELDMARK_HID=sim)"));
         return;
