@@ -58,7 +58,7 @@ std::optional<std::string> EndpointFolder(bool create, std::string* error) {
             *error = own + ": " + std::strerror(errno);
         return std::nullopt;
     }
-    struct stat st{};
+    struct stat st {};
     if (!create && lstat(own.c_str(), &st) != 0 && errno == ENOENT) {
         return own;  // nobody made it, so nobody listens there: connecting says so
     }
