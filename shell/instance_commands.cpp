@@ -1,82 +1,137 @@
 #include "shell/instance_commands.h"
 
-#include <sstream>
-#include <vector>
+#include <atomic>
 
 #include "device/catalogue.h"
+#include "platform/session/local_socket.h"
 #include "shell/app_messages.h"
 #include "shell/routes_macros.h"
+#include "shell/sim_commands.h"
+#include "shell/ui_script.h"
 #include "sim/sim_bus.h"
 
 namespace app {
+namespace {
 
-InstanceCommands::InstanceCommands(ui::WindowRef window, sim::SimBus* bus)
-    : m_window(std::move(window)), m_bus(bus) {}
+std::string Error(const std::string& text) {
+    return "error: " + text;
+}
 
-std::string InstanceCommands::Handle(const std::string& request) {
-    std::istringstream words(request);
-    std::string first, verb, kind, extra;
-    words >> first >> verb >> kind >> extra;
-    if (first == kRaiseRequest && verb.empty()) {
+}  // namespace
+
+InstanceCommands::InstanceCommands(ui::WindowRef window, ui::Dispatcher& dispatcher,
+                                   sim::SimBus* bus, std::shared_ptr<UiScript> script)
+    : m_window(std::move(window)), m_dispatcher(dispatcher), m_bus(bus), m_script(script) {}
+
+void InstanceCommands::Handle(const std::string& request, Reply reply) {
+    std::vector<std::string> words = platform::session::SplitRequestWords(request);
+    const std::string first = words.empty() ? std::string() : words.front();
+    if (first == kRaiseRequest && words.size() == 1) {
         // lParam 1: a second copy asked, as the instance message carries it.
-        return m_window.Send(app_msg::kInstance, 0, 1) ? "ok" : "error: the window is gone";
+        const ui::WindowRef window = m_window;
+        const bool posted = m_dispatcher.Post([window, reply] {
+            reply(window.Send(app_msg::kInstance, 0, 1) ? "ok" : Error("the window is gone"));
+        });
+        if (!posted) {
+            reply(Error("the program is closing"));
+        }
+        return;
     }
-    if (first == "sim" && !verb.empty() && !kind.empty() && extra.empty()) {
-        return HandleSim(verb, kind);
+    if (first == "ui") {
+        words.erase(words.begin());
+        PostUi(std::move(words), std::move(reply));
+        return;
     }
     if (first == "macro") {
-        MacroRequest macro{request, "error: the window is gone"};
-        m_window.Send(app_msg::kMacroRequest, 0, reinterpret_cast<intptr_t>(&macro));
-        return macro.reply;
+        // veldmarkctl's macro changes run where the macro editor lives.
+        const ui::WindowRef window = m_window;
+        const bool posted = m_dispatcher.Post([window, request, reply] {
+            MacroRequest macro{request, Error("the window is gone")};
+            window.Send(app_msg::kMacroRequest, 0, reinterpret_cast<intptr_t>(&macro));
+            reply(macro.reply);
+        });
+        if (!posted) {
+            reply(Error("the program is closing"));
+        }
+        return;
     }
-    return "error: unknown request";
-}
-
-std::string InstanceCommands::HandleSim(const std::string& verb, const std::string& kindName) {
+    if (first != "sim") {
+        reply(Error("unknown request"));
+        return;
+    }
     if (m_bus == nullptr) {
-        return "error: the program does not run on the simulated devices (VELDMARK_HID=sim)";
+        reply(Error("the program does not run on the simulated devices (VELDMARK_HID=sim)"));
+        return;
     }
-    std::vector<sim::DeviceKind> kinds;
-    if (kindName.find(',') != std::string::npos || !sim::ParseKinds(kindName, kinds) ||
-        kinds.size() != 1) {
-        return "error: unknown device kind \"" + kindName +
-               "\" (known: keyboard, mouse, mousepad, headset)";
-    }
-    std::shared_ptr<sim::SimDevice> device = m_bus->Find(kinds.front());
-    if (verb == "plug") {
-        if (!device) {
-            m_bus->Add(kinds.front());
-            return "ok plugged " + kindName;
+    words.erase(words.begin());
+    if (!words.empty() && words[0] == "select") {
+        if (words.size() != 2) {
+            reply(Error("usage: sim select KIND"));
+            return;
         }
-        return m_bus->Plug(device) ? "ok plugged " + kindName
-                                   : "error: " + kindName + " is already plugged in";
+        Select(words[1], std::move(reply));
+        return;
     }
-    if (verb == "unplug") {
-        return device && m_bus->Unplug(device) ? "ok unplugged " + kindName
-                                               : "error: " + kindName + " is not plugged in";
-    }
-    if (verb == "select") {
-        return Select(kinds.front(), kindName);
-    }
-    return "error: unknown sim command \"" + verb + "\" (plug, unplug or select)";
+    reply(RunSimRequest(*m_bus, words));
 }
 
-std::string InstanceCommands::Select(sim::DeviceKind kind, const std::string& kindName) {
-    static constexpr std::pair<sim::DeviceKind, int> kKinds[] = {
-        {sim::DeviceKind::Keyboard, device::kKindKeyboard},
-        {sim::DeviceKind::Mouse, device::kKindMouse},
-        {sim::DeviceKind::Mousepad, device::kKindMousePad},
-        {sim::DeviceKind::Headset, device::kKindHeadset},
+void InstanceCommands::Select(const std::string& kindName, Reply reply) {
+    static constexpr std::pair<const char*, int> kKinds[] = {
+        {"keyboard", device::kKindKeyboard},
+        {"mouse", device::kKindMouse},
+        {"mousepad", device::kKindMousePad},
+        {"headset", device::kKindHeadset},
     };
-    for (const auto& [simKind, pageKind] : kKinds) {
-        if (simKind == kind) {
-            const std::optional<intptr_t> selected =
-                m_window.Send(app_msg::kSelectKind, pageKind, 0);
-            return selected.value_or(0) == 1 ? "ok selected " + kindName
-                                             : "error: no " + kindName + " page is shown";
+    for (const auto& [name, pageKind] : kKinds) {
+        if (kindName == name) {
+            const ui::WindowRef window = m_window;
+            const bool posted = m_dispatcher.Post([window, reply, kindName, kind = pageKind] {
+                const std::optional<intptr_t> selected = window.Send(app_msg::kSelectKind, kind, 0);
+                reply(selected.value_or(0) == 1 ? "ok selected " + kindName
+                                                : Error("no " + kindName + " page is shown"));
+            });
+            if (!posted) {
+                reply(Error("the program is closing"));
+            }
+            return;
         }
     }
-    return "error: unknown device kind";
+    reply(Error("unknown device kind \"" + kindName +
+                "\" (known: keyboard, mouse, mousepad, headset)"));
+}
+
+// The request runs on the UI thread. An action that opens a window of its own
+// (a message box, a file dialog) runs that window's loop before it returns; a
+// check queued just before it then answers from inside that loop, so the
+// script can go on and close the window.
+void InstanceCommands::PostUi(std::vector<std::string> words, Reply reply) {
+    std::weak_ptr<UiScript> weak = m_script;
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    Reply once = [reply, answered](std::string text) {
+        if (!answered->exchange(true)) {
+            reply(std::move(text));
+        }
+    };
+    ui::Dispatcher& dispatcher = m_dispatcher;
+    const bool posted = dispatcher.Post([weak, words = std::move(words), once, &dispatcher] {
+        std::shared_ptr<UiScript> script = weak.lock();
+        if (!script) {
+            once(Error("the program has no window to script"));
+            return;
+        }
+        auto running = std::make_shared<bool>(true);
+        dispatcher.Post([running, once, weak] {
+            std::shared_ptr<UiScript> live = weak.lock();
+            if (*running && live) {
+                once("ok\na window of its own is open: " + live->ModalWindowName());
+            }
+        });
+        script->Handle(words, once);
+        *running = false;
+    });
+    if (!posted) {
+        once(Error("the program is closing"));
+    }
 }
 
 }  // namespace app

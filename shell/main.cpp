@@ -10,7 +10,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QBuffer>
 #include <QEvent>
+#include <QPixmap>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <csignal>
@@ -35,6 +37,7 @@
 #include "shell/qt/session_dbus.h"
 #include "shell/qt/window_view.h"
 #include "shell/skin_wiring_qt.h"
+#include "shell/ui_script.h"
 #include "sim/sim_bus.h"
 #include "tools/backend_choice.h"
 
@@ -106,15 +109,33 @@ const device::InterfaceRecord* HeadsetInterface() {
     return nullptr;
 }
 
-// Another copy runs: ask it to come to the front. Ends this copy with 0
-// whether or not it answered.
+// Another copy runs: ask it to come to the front and end this copy with 0.
+// A copy that holds the name but does not answer is reported, not trusted.
 int HandOverToRunningCopy() {
     std::string error;
-    if (!platform::session::SendLocalRequest(app::InstanceName(), app::kRaiseRequest, 2000,
-                                             &error)) {
-        platform::trace::Write("the running copy did not answer: " + error);
+    const std::optional<std::string> reply =
+        platform::session::SendLocalRequest(app::InstanceName(), app::kRaiseRequest, 2000, &error);
+    if (!reply || reply->rfind("ok", 0) != 0) {
+        std::fprintf(stderr, "veldmark: another copy runs but did not come to the front: %s\n",
+                     reply ? reply->c_str() : error.c_str());
+        return 1;
     }
     return 0;
+}
+
+// The window as it is drawn now, as a PNG image.
+std::optional<std::string> GrabWindow(qthost::QtHost& host, ui::Window& window) {
+    QWidget* view = host.ViewOf(window);
+    if (view == nullptr) {
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!view->grab().save(&buffer, "PNG")) {
+        return std::nullopt;
+    }
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 int RunApplication(int argc, char** argv, platform::session::LocalServer& instance) {
@@ -182,9 +203,14 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
                          [&window] { window->HandleMessage(app_msg::kDisplayChange, 0, 0); });
     }
     WatchTerminateSignals(*window, events);
-    app::InstanceCommands commands(window->Ref(), simBus);
-    instance.Start([&commands](const std::string& request) { return commands.Handle(request); },
-                   &host.GetDispatcher());
+    auto script = std::make_shared<app::UiScript>(
+        *window, [&host](ui::Window& w) { return GrabWindow(host, w); });
+    app::InstanceCommands commands(window->Ref(), host.GetDispatcher(), simBus, script);
+    instance.Start(
+        [&commands](const std::string& request, platform::session::Responder reply) {
+            commands.Handle(request, reply);
+        },
+        &host.GetDispatcher());
 
     host.Exec();
     std::signal(SIGTERM, SIG_DFL);
@@ -192,6 +218,7 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
 
     // Requests still arriving are answered while the endpoint stops.
     instance.Stop();
+    script.reset();
     window->Destroy();
     skin.reset();  // leaves the skin subject while the window still exists
     window.reset();
@@ -211,8 +238,11 @@ int main(int argc, char** argv) {
             return HandOverToRunningCopy();
         case platform::session::ListenResult::Failed:
             // Without the endpoint the program still runs; only the second-copy
-            // check and veldmarkctl's requests are lost.
-            std::fprintf(stderr, "veldmark: single-instance endpoint: %s\n", error.c_str());
+            // check and veldmarkctl's requests are lost, and the user is told.
+            std::fprintf(stderr,
+                         "veldmark: cannot make the instance endpoint (%s); a second copy "
+                         "will not be noticed and veldmarkctl cannot reach this one\n",
+                         error.c_str());
             break;
         case platform::session::ListenResult::Listening:
             break;

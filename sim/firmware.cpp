@@ -1,6 +1,7 @@
 #include "sim/firmware.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -12,11 +13,13 @@ using platform::hid::ReportType;
 
 constexpr size_t kColorGroupBytes = 512;
 constexpr size_t kDataOffset = 8;
+// The host's exit hand-back writes its lighting block here before BeginWrite.
+constexpr uint16_t kExitWriteAddress = 25;
 
 // Commands whose data must come between BeginWrite and EndWrite.
 bool NeedsBracket(uint8_t command) {
     return command == cmd::kWriteParameters || command == cmd::kWriteKeyTable ||
-           command == cmd::kWriteMacroImage;
+           command == cmd::kWriteColorTable || command == cmd::kWriteMacroImage;
 }
 
 bool IsKnownCommand(uint8_t command) {
@@ -229,9 +232,11 @@ void Firmware::HandleCommandLocked(const uint8_t* request, std::vector<InputRepo
     const uint8_t length = request[4];
     const uint16_t address = static_cast<uint16_t>(request[5] | request[6] << 8);
     const uint16_t stored = static_cast<uint16_t>(request[1] | request[2] << 8);
-    const bool exitWithoutSum = command == cmd::kNotifyHostExit && stored == 0;
+    // The exit notice is the one request sent without a checksum.
+    const uint16_t expected = command == cmd::kNotifyHostExit ? 0 : CommandChecksum(request);
+    ++m_commandCounts[command];
     InputReport reply;
-    if (!exitWithoutSum && stored != CommandChecksum(request)) {
+    if (stored != expected) {
         NoteViolationLocked(Violation::BadChecksum);
         BuildReply(request, kStatusRejected, nullptr, reply);
     } else if (!IsKnownCommand(command)) {
@@ -244,7 +249,7 @@ void Firmware::HandleCommandLocked(const uint8_t* request, std::vector<InputRepo
         uint8_t data[kCommandReportSize] = {};
         uint8_t status = kStatusOk;
         if (!AnswerCommandLocked(command, status, data)) {
-            CheckBracketLocked(command);
+            CheckBracketLocked(command, address, length);
             status = ExecuteLocked(command, address, length, request + kDataOffset, data);
         }
         BuildReply(request, status, data, reply);
@@ -252,7 +257,10 @@ void Firmware::HandleCommandLocked(const uint8_t* request, std::vector<InputRepo
     replies.push_back(std::move(reply));
 }
 
-bool Firmware::CheckBracketLocked(uint8_t command) {
+bool Firmware::CheckBracketLocked(uint8_t command, uint16_t address, uint8_t length) {
+    const bool exitWrite =
+        m_exitWriteDue && command == cmd::kWriteParameters && address == kExitWriteAddress;
+    m_exitWriteDue = command == cmd::kNotifyHostExit;
     if (command == cmd::kBeginWrite) {
         if (m_inBracket) {
             NoteViolationLocked(Violation::UnbalancedBracket);
@@ -266,6 +274,13 @@ bool Firmware::CheckBracketLocked(uint8_t command) {
         m_inBracket = false;
         ++m_commits;
     } else if (NeedsBracket(command) && !m_inBracket) {
+        if (m_outsideWrites.size() >= kMaxOutsideWrites) {
+            m_outsideWrites.erase(m_outsideWrites.begin());
+        }
+        m_outsideWrites.push_back({command, address, length, exitWrite});
+        if (exitWrite) {
+            return true;
+        }
         // Still applied: the device is lenient, the host is at fault.
         NoteViolationLocked(Violation::WriteOutsideBracket);
         return false;
@@ -405,6 +420,8 @@ void Firmware::ClearLog() {
     m_logNext = 0;
     m_received = 0;
     m_violations = ViolationCounts{};
+    m_commandCounts.fill(0);
+    m_outsideWrites.clear();
 }
 
 std::array<uint8_t, kDeviceInfoSize> Firmware::DeviceInfo() const {
@@ -464,6 +481,76 @@ uint32_t Firmware::CommitCount() const {
 bool Firmware::InWriteBracket() const {
     std::lock_guard lock(m_mutex);
     return m_inBracket;
+}
+
+uint64_t Firmware::CommandCount(uint8_t command) const {
+    std::lock_guard lock(m_mutex);
+    return m_commandCounts[command];
+}
+
+std::vector<OutsideWrite> Firmware::OutsideWrites() const {
+    std::lock_guard lock(m_mutex);
+    return m_outsideWrites;
+}
+
+// --- inspection ----------------------------------------------------------------------
+
+std::optional<std::vector<uint8_t>> Firmware::Memory(MemoryArea area, size_t group) const {
+    std::vector<uint8_t> bytes;
+    switch (area) {
+        case MemoryArea::Params:
+            bytes = Parameters();
+            break;
+        case MemoryArea::Keys:
+            bytes = KeyTable();
+            break;
+        case MemoryArea::Leds:
+            bytes = LedMap();
+            break;
+        case MemoryArea::Macros:
+            bytes = MacroMemory();
+            break;
+        case MemoryArea::Colors:
+            bytes = ColorGroup(group);
+            break;
+    }
+    if (bytes.empty()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::vector<std::string> Firmware::FrameLines() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> lines{"frames: " + std::to_string(m_frameCount)};
+    for (size_t i = 0; i + 2 < m_lastFrame.size(); i += 3) {
+        lines.push_back(std::to_string(m_lastFrame[i]) + " " + std::to_string(m_lastFrame[i + 1]) +
+                        " " + std::to_string(m_lastFrame[i + 2]));
+    }
+    return lines;
+}
+
+std::vector<std::string> Firmware::LogLines() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> lines;
+    char text[96];
+    for (size_t code = 0; code < m_commandCounts.size(); ++code) {
+        if (m_commandCounts[code] != 0) {
+            std::snprintf(text, sizeof(text), "0x%02zx %s: %llu", code,
+                          CommandName(static_cast<uint8_t>(code)),
+                          static_cast<unsigned long long>(m_commandCounts[code]));
+            lines.emplace_back(text);
+        }
+    }
+    lines.push_back("outside a bracket: " + std::to_string(m_outsideWrites.size()));
+    for (const OutsideWrite& w : m_outsideWrites) {
+        std::snprintf(text, sizeof(text), "0x%02x %s address %u length %u%s", w.command,
+                      CommandName(w.command), w.address, w.length,
+                      w.allowed ? " (exit hand-back)" : "");
+        lines.emplace_back(text);
+    }
+    lines.push_back("violations: " + m_violations.Describe());
+    return lines;
 }
 
 namespace {

@@ -17,10 +17,13 @@
 //
 // Memory: device information (34 bytes), parameter memory, key table, LED map,
 // colour groups, macro memory, a status record (ReadBytes) and a frame sink.
-// Parameter, key-table and macro writes (0x06, 0x09, 0x15) belong between
-// BeginWrite and EndWrite; one outside is counted as a violation but still
-// applied. Colour-table writes (0x0B) and streamed frames (0x12) are accepted
-// with or without the bracket.
+// Parameter, key-table, colour-table and macro writes (0x06, 0x09, 0x0B, 0x15)
+// belong between BeginWrite and EndWrite; one outside is counted as a
+// violation but still applied. The one exception is the parameter write at
+// address 25 that directly follows NotifyHostExit: the host hands the lighting
+// back with it before it opens the bracket. Streamed frames (0x12) need no
+// bracket. NotifyHostExit is the one request sent without a checksum (bytes
+// 1-2 zero); one that carries a checksum is a BadChecksum.
 //
 // Threads: every public operation locks the firmware, so a transport thread and
 // test inspection may run at once.
@@ -34,6 +37,7 @@
 #include <vector>
 
 #include "platform/hid/report_descriptor.h"
+#include "sim/inspection.h"
 
 namespace sim {
 
@@ -78,8 +82,8 @@ std::array<uint8_t, kCommandReportSize> BuildRequest(uint8_t command, uint16_t a
 uint16_t CommandChecksum(const uint8_t* report);
 
 enum class Violation {
-    BadChecksum,          // checksum does not match (NotifyHostExit may carry 0)
-    WriteOutsideBracket,  // 0x06/0x09/0x15 without a preceding BeginWrite
+    BadChecksum,          // checksum does not match (NotifyHostExit must carry 0)
+    WriteOutsideBracket,  // 0x06/0x09/0x0B/0x15 without a preceding BeginWrite
     UnbalancedBracket,    // BeginWrite inside a bracket, or EndWrite outside one
     UnknownCommand,
     WrongReport,  // output report ID or length this collection does not take
@@ -138,7 +142,15 @@ struct FirmwareLayout {
     std::vector<uint8_t> status;  // ReadBytes memory (the charger record on the mousepad)
 };
 
-class Firmware {
+// A write that came outside a BeginWrite … EndWrite bracket.
+struct OutsideWrite {
+    uint8_t command = 0;
+    uint16_t address = 0;
+    uint8_t length = 0;
+    bool allowed = false;  // the exit hand-back's write at address 25
+};
+
+class Firmware : public FirmwareView {
   public:
     explicit Firmware(FirmwareLayout layout);
     virtual ~Firmware() = default;
@@ -190,6 +202,15 @@ class Firmware {
     uint32_t HostExitCount() const;
     uint32_t CommitCount() const;  // completed BeginWrite..EndWrite brackets
     bool InWriteBracket() const;
+    // Requests received per command code (since the last ClearLog).
+    uint64_t CommandCount(uint8_t command) const;
+    // The newest kMaxOutsideWrites writes outside a bracket.
+    std::vector<OutsideWrite> OutsideWrites() const;
+
+    // FirmwareView
+    std::optional<std::vector<uint8_t>> Memory(MemoryArea area, size_t group) const override;
+    std::vector<std::string> FrameLines() const override;
+    std::vector<std::string> LogLines() const override;
 
     // Changes made as the device itself would (a button press that switches
     // profile, a phone laid on the charger) or to set up a test.
@@ -200,6 +221,7 @@ class Firmware {
     void PokeStatus(size_t offset, const std::vector<uint8_t>& bytes);
 
     static constexpr size_t kMaxLog = 4096;
+    static constexpr size_t kMaxOutsideWrites = 256;
 
   protected:
     // Kind-specific output reports other than the command report (the headset's
@@ -224,7 +246,7 @@ class Firmware {
     uint8_t WriteArea(std::vector<uint8_t>& area, uint16_t address, uint8_t length,
                       const uint8_t* data);
     uint8_t StreamChunkLocked(uint16_t address, uint8_t length, const uint8_t* data);
-    bool CheckBracketLocked(uint8_t command);
+    bool CheckBracketLocked(uint8_t command, uint16_t address, uint8_t length);
     void BuildReply(const uint8_t* request, uint8_t status, const uint8_t* data,
                     InputReport& reply) const;
 
@@ -238,6 +260,9 @@ class Firmware {
     std::vector<uint8_t> m_lastFrame;
     uint64_t m_frameCount = 0;
     bool m_inBracket = false;
+    bool m_exitWriteDue = false;  // NotifyHostExit came; its write at 25 may follow
+    std::array<uint64_t, 256> m_commandCounts{};
+    std::vector<OutsideWrite> m_outsideWrites;
     uint32_t m_commits = 0;
     uint32_t m_hostExits = 0;
     ViolationCounts m_violations;

@@ -1,6 +1,8 @@
 #include "sim/headset_firmware.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "sim/descriptors.h"
 
@@ -90,6 +92,23 @@ SimHeadset::Planes SimHeadset::LedPlanes(int target) const {
 std::vector<std::vector<uint8_t>> SimHeadset::LedReports() const {
     std::lock_guard lock(m_mutex);
     return std::vector<std::vector<uint8_t>>(m_ledReports.begin(), m_ledReports.end());
+}
+
+std::vector<std::string> SimHeadset::FrameLines() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> lines{"frames: " + std::to_string(m_ledReportCount)};
+    char head[32];
+    for (size_t target = 0; target < 2; ++target) {
+        for (size_t plane = 0; plane < 3; ++plane) {
+            std::snprintf(head, sizeof(head), "target 0x%02x plane %zu:", kTargets[target], plane);
+            std::string line = head;
+            for (size_t led = 0; led < kHeadsetLeds; ++led) {
+                line += " " + std::to_string(m_planes[target][led][plane]);
+            }
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
 }
 
 uint64_t SimHeadset::LedReportCount() const {

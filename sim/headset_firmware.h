@@ -30,6 +30,8 @@ class SimHeadset : public Firmware {
     // Every LED report received, in order (the newest kMaxLog).
     std::vector<std::vector<uint8_t>> LedReports() const;
     uint64_t LedReportCount() const;
+    // "frames: N" (LED reports received), then each target's three planes.
+    std::vector<std::string> FrameLines() const override;
 
   protected:
     bool HandleExtraOutput(int interfaceNumber, const uint8_t* data, size_t length,

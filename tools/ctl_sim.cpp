@@ -1,36 +1,46 @@
 #include "tools/ctl_sim.h"
 
-#include <cstdlib>
-
-#include "platform/session/local_socket.h"
+#include "tools/ctl_instance.h"
 
 namespace {
 
-constexpr int kReplyTimeoutMs = 3000;
+const char* const kUsage =
+    "usage: veldmarkctl sim plug|unplug|select KIND\n"
+    "       veldmarkctl sim memory KIND params|keys|leds|macros|colors [GROUP]\n"
+    "       veldmarkctl sim frames|log|sync KIND\n"
+    "       veldmarkctl sim key KIND POSITION down|up\n"
+    "       veldmarkctl sim status KIND BYTES (hex, e.g. 64 01 00 00 00 02)\n"
+    "       veldmarkctl sim fault KIND noreply|late|echo|ff|fe|unplug-mid|clear [COUNT]\n"
+    "KIND: keyboard, mouse, mousepad, headset\n";
 
-std::string InstanceName() {
-    const char* name = std::getenv("VELDMARK_INSTANCE");
-    return name != nullptr && name[0] != '\0' ? std::string(name) : std::string("DARVO_ORVIX");
+bool Fits(const std::string& verb, size_t count) {
+    if (verb == "plug" || verb == "unplug" || verb == "select" || verb == "frames" ||
+        verb == "log" || verb == "sync") {
+        return count == 2;
+    }
+    if (verb == "memory") {
+        return count == 3 || count == 4;
+    }
+    if (verb == "key") {
+        return count == 4;
+    }
+    if (verb == "status") {
+        return count >= 3;
+    }
+    if (verb == "fault") {
+        return count == 3 || count == 4;
+    }
+    return false;
 }
 
 }  // namespace
 
 int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 2 || (args[0] != "plug" && args[0] != "unplug" && args[0] != "select")) {
-        err << "usage: veldmarkctl sim plug|unplug|select <keyboard|mouse|mousepad|headset>\n";
+    if (args.empty() || !Fits(args[0], args.size())) {
+        err << kUsage;
         return 2;
     }
-    std::string error;
-    const std::optional<std::string> reply = platform::session::SendLocalRequest(
-        InstanceName(), "sim " + args[0] + " " + args[1], kReplyTimeoutMs, &error);
-    if (!reply) {
-        err << "veldmarkctl: the application does not run (" << error << ")\n";
-        return 1;
-    }
-    if (reply->rfind("ok", 0) != 0) {
-        err << "veldmarkctl: " << *reply << '\n';
-        return 1;
-    }
-    out << *reply << '\n';
-    return 0;
+    std::vector<std::string> request{"sim"};
+    request.insert(request.end(), args.begin(), args.end());
+    return SendToApp(request, kAppReplyTimeoutMs, out, err);
 }

@@ -13,6 +13,7 @@
 #include "tools/ctl_profile.h"
 #include "tools/ctl_sim.h"
 #include "tools/ctl_udev.h"
+#include "tools/ctl_ui.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ constexpr CommandGroup kCommands[] = {
     {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
     {"macro", RunMacroCommand, "macro <cmd> <kind>    macros (veldmarkctl macro for more)"},
-    {"sim", RunSimCommand, "sim plug|unplug|select <kind>  simulated devices of the running app"},
+    {"sim", RunSimCommand,
+     "sim <cmd> <kind> ...  simulated devices of the running app (veldmarkctl sim for more)"},
+    {"ui", RunUiCommand,
+     "ui <cmd> ...           the running app's window (veldmarkctl ui for more)"},
 };
 
 void PrintUsage(std::ostream& out) {

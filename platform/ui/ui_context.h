@@ -4,8 +4,11 @@
 // (HeadlessHost, or the Qt host), which outlives every window.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/control_factory.h"
 #include "platform/ui/dispatcher.h"
@@ -15,6 +18,40 @@
 
 namespace ui {
 
+class Window;
+
+// Every window of one UI thread, in the order they were made, and the
+// listeners told when one comes or goes (a script that waits for a window).
+class WindowList {
+  public:
+    const std::vector<Window*>& All() const { return m_windows; }
+    void Add(Window* window) {
+        m_windows.push_back(window);
+        Changed();
+    }
+    void Remove(Window* window) {
+        std::erase(m_windows, window);
+        Changed();
+    }
+    int AddListener(std::function<void()> listener) {
+        m_listeners.emplace_back(m_nextId, std::move(listener));
+        return m_nextId++;
+    }
+    void RemoveListener(int id) {
+        std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+    }
+
+  private:
+    void Changed() {
+        for (auto& [id, listener] : std::vector(m_listeners)) {
+            listener();
+        }
+    }
+    std::vector<Window*> m_windows;
+    std::vector<std::pair<int, std::function<void()>>> m_listeners;
+    int m_nextId = 1;
+};
+
 struct UiContext {
     Dispatcher& dispatcher;
     HostOperations& host;
@@ -23,6 +60,7 @@ struct UiContext {
     std::filesystem::path skinFolder;
     // Layout resource names (for example "XML_MAIN") → skin-relative paths.
     std::map<std::string, std::string> layoutAliases;
+    WindowList windows;
 
     LayoutLoader MakeLoader() const {
         LayoutLoader loader(factory, skinFolder);

@@ -83,9 +83,11 @@ Window::Window(UiContext& context, std::string name)
     : m_context(context), m_name(std::move(name)), m_cell(std::make_shared<Window*>(this)) {
     m_languageListener = m_context.language.AddListener([this] { OnLanguageChanged(); });
     m_context.host.WindowCreated(*this);
+    m_context.windows.Add(this);
 }
 
 Window::~Window() {
+    m_context.windows.Remove(this);
     m_context.host.WindowDestroyed(*this);
     m_context.language.RemoveListener(m_languageListener);
     if (m_root) {

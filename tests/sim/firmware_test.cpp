@@ -79,7 +79,7 @@ TEST(FirmwareProtocol, RefusesBadChecksumsUnknownCommandsAndLongData) {
     EXPECT_EQ(v[Violation::BadLength], 1u);
 }
 
-TEST(FirmwareProtocol, HostExitNeedsNoChecksumButAWrongOneIsStillWrong) {
+TEST(FirmwareProtocol, HostExitIsTheOneRequestWithoutAChecksum) {
     auto fw = MakeFirmware(DeviceKind::Keyboard);
     auto exit = BuildRequest(cmd::kNotifyHostExit, 0, nullptr, 0);
     exit[1] = exit[2] = 0;
@@ -87,8 +87,33 @@ TEST(FirmwareProtocol, HostExitNeedsNoChecksumButAWrongOneIsStillWrong) {
     EXPECT_EQ(fw->HostExitCount(), 1u);
     exit[1] = 0x99;
     EXPECT_EQ(Exchange(*fw, exit)[7], kStatusRejected);
+    // Even the sum a checksummed request would carry is wrong here.
+    EXPECT_EQ(Exchange(*fw, BuildRequest(cmd::kNotifyHostExit, 0, nullptr, 0))[7], kStatusRejected);
     EXPECT_EQ(fw->HostExitCount(), 1u);
-    EXPECT_EQ(fw->Violations()[Violation::BadChecksum], 1u);
+    EXPECT_EQ(fw->Violations()[Violation::BadChecksum], 2u);
+}
+
+TEST(FirmwareProtocol, TheExitHandBackWritesAtTwentyFiveBeforeItsBracket) {
+    auto fw = MakeFirmware(DeviceKind::Keyboard);
+    const Bytes block = {0x00, 0x01, 0x04, 0x04, 0x00, 0x01, 0xFF, 0x00, 0x00};
+    auto exit = BuildRequest(cmd::kNotifyHostExit, 0, nullptr, 0);
+    exit[1] = exit[2] = 0;
+    Exchange(*fw, exit);
+    Send(*fw, cmd::kWriteParameters, 25, block);
+    Send(*fw, cmd::kBeginWrite, 0, {});
+    Send(*fw, cmd::kWriteParameters, 0, block);
+    Send(*fw, cmd::kEndWrite, 0, {});
+    EXPECT_EQ(fw->Violations().Total(), 0u) << fw->Violations().Describe();
+    EXPECT_EQ(fw->Parameters()[26], 0x01);
+    // Only the write that follows the notice is the hand-back's; another is a fault.
+    Exchange(*fw, exit);
+    Send(*fw, cmd::kReadParameters, 0, {});
+    Send(*fw, cmd::kWriteParameters, 25, block);
+    EXPECT_EQ(fw->Violations()[Violation::WriteOutsideBracket], 1u);
+    const std::vector<OutsideWrite> outside = fw->OutsideWrites();
+    ASSERT_EQ(outside.size(), 2u);
+    EXPECT_TRUE(outside[0].allowed);
+    EXPECT_FALSE(outside[1].allowed);
 }
 
 TEST(FirmwareProtocol, WritesOutsideTheBracketAreCountedButApplied) {
@@ -98,14 +123,15 @@ TEST(FirmwareProtocol, WritesOutsideTheBracketAreCountedButApplied) {
     EXPECT_EQ(Send(*fw, cmd::kEndWrite, 0, {})[7], kStatusOk);
     Send(*fw, cmd::kBeginWrite, 0, {});
     Send(*fw, cmd::kBeginWrite, 0, {});
-    // Colour tables and frames are streamed without a bracket.
     Send(*fw, cmd::kEndWrite, 0, {});
+    // A colour table needs the bracket like every other write; frames are streamed without.
     Send(*fw, cmd::kWriteColorTable, 0, {1, 2, 3});
+    EXPECT_EQ(fw->ColorGroup(0)[2], 3);
     Send(*fw, cmd::kStreamFrame, 0, {1, 2, 3});
     const ViolationCounts v = fw->Violations();
-    EXPECT_EQ(v[Violation::WriteOutsideBracket], 1u);
+    EXPECT_EQ(v[Violation::WriteOutsideBracket], 2u);
     EXPECT_EQ(v[Violation::UnbalancedBracket], 2u);  // EndWrite alone, BeginWrite twice
-    EXPECT_EQ(v.Total(), 3u) << v.Describe();
+    EXPECT_EQ(v.Total(), 4u) << v.Describe();
 }
 
 TEST(FirmwareProtocol, TakesOnlyWholeReportsItsInterfaceDeclares) {
@@ -328,6 +354,49 @@ TEST(FirmwareEvents, KeyEventsParseAsConsumerUsagesOfTheEventCollection) {
     EXPECT_EQ(usages, (std::vector<uint16_t>{0x507}));
     SimHeadset headset;
     EXPECT_FALSE(headset.EventReport(kUsageSyncRequest, press));
+}
+
+TEST(FirmwareInspection, ShowsMemoryFramesAndTheLogThroughOneView) {
+    auto fw = MakeFirmware(DeviceKind::Mousepad);
+    const FirmwareView& view = *fw;
+    const std::vector<std::string> params = HexDump(*view.Memory(MemoryArea::Params, 0));
+    ASSERT_EQ(params.size(), 16u);  // 256 bytes
+    EXPECT_EQ(params[0], "0000: 00 00 05 02 01 01 00 c0 ff 01 00 10 20 00 00 00");
+    EXPECT_EQ(params[1].substr(0, 6), "0010: ");
+    // The pad has no key table, colour groups or macro memory.
+    EXPECT_EQ(view.Memory(MemoryArea::Keys, 0), std::nullopt);
+    EXPECT_EQ(view.Memory(MemoryArea::Colors, 0), std::nullopt);
+
+    Send(*fw, cmd::kStreamFrame, 0, Bytes(45, 7));
+    Send(*fw, cmd::kWriteParameters, 0, {1});
+    const std::vector<std::string> frames = view.FrameLines();
+    ASSERT_EQ(frames.size(), 16u);
+    EXPECT_EQ(frames[0], "frames: 1");
+    EXPECT_EQ(frames[15], "7 7 7");
+    EXPECT_EQ(view.LogLines(),
+              (std::vector<std::string>{
+                  "0x06 WriteParameters: 1", "0x12 StreamFrame: 1", "outside a bracket: 1",
+                  "0x06 WriteParameters address 0 length 1", "violations: WriteOutsideBracket=1"}));
+
+    auto keyboard = MakeFirmware(DeviceKind::Keyboard);
+    EXPECT_EQ(keyboard->Memory(MemoryArea::Colors, 7)->size(), 512u);
+    EXPECT_EQ(keyboard->Memory(MemoryArea::Colors, 8), std::nullopt);
+    EXPECT_EQ(HexDump(Bytes{1, 2, 3}), std::vector<std::string>{"0000: 01 02 03"});
+}
+
+TEST(FirmwareInspection, TheHeadsetShowsEachTargetsPlanes) {
+    auto headset = MakeFirmware(DeviceKind::Headset);
+    Bytes report(kHeadsetLedReportSize, 0);
+    report[0] = kHeadsetLedReportId;
+    report[1] = 0x44;
+    report[2] = 0xAD;  // LEDs 7-12 of plane 0
+    report[4] = 200;
+    std::vector<InputReport> replies;
+    headset->HandleOutput(3, report.data(), report.size(), replies);
+    const std::vector<std::string> lines = headset->FrameLines();
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "frames: 1");
+    EXPECT_EQ(lines[4], "target 0x44 plane 0: 0 0 0 0 0 0 0 200 0 0 0 0 0");
 }
 
 }  // namespace

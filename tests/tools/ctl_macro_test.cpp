@@ -77,9 +77,9 @@ TEST_F(CtlMacroTest, ARunningProgramMakesTheImportOrNothingChanges) {
     std::string answer = "ok imported as Macro_4";
     platform::session::LocalServer program;
     ASSERT_EQ(program.Listen(instance), platform::session::ListenResult::Listening);
-    ASSERT_TRUE(program.Start([&](const std::string& request) {
+    ASSERT_TRUE(program.Start([&](const std::string& request, platform::session::Responder reply) {
         requests.push_back(request);
-        return answer;
+        reply(answer);
     }));
     ASSERT_EQ(Run({"import", "mouse", source}), 0) << err.str();
     EXPECT_EQ(out.str(), "imported as Macro_4\n");
