@@ -50,6 +50,13 @@ class TestMousePage : public CVeldmarkUSBDevice,
         ++saves;
         Document().Save();
     }
+    void ResetProfile() override { ++resets; }
+    int UploadProfileKeys(int) override {
+        ++keyUploads;
+        return 1;
+    }
+    int resets = 0;
+    int keyUploads = 0;
     struct Upload {
         int profile, byte59, width, height;
     };
@@ -164,6 +171,24 @@ TEST_F(MouseRoutesTest, SubPageOptionsAndTheMirroredPairStayOnThePage) {
     TypeAndLeave("orvix_DPI_edit_0", "90");
     EXPECT_EQ(Find("orvix_DPI_edit_0")->GetText(), "200");
     EXPECT_EQ(page->saves, 0);
+}
+
+TEST_F(MouseRoutesTest, RestoringDefaultsAsksFirstThenWritesKeysAndSettings) {
+    MakeCurrent();
+    std::vector<bool> answers = {false, true};
+    host->Host().SetModalRunner([&](ui::Window& box) {
+        const bool confirm = answers.front();
+        answers.erase(answers.begin());
+        box.FindControl<ui::Button>(confirm ? "confirm_btn" : "cancel_btn")->UserClick();
+        return box.GetCloseCode();
+    });
+    Find<ui::Button>("default_btn")->UserClick();
+    EXPECT_EQ(page->resets, 0);  // declined
+    EXPECT_TRUE(page->uploads.empty());
+    Find<ui::Button>("default_btn")->UserClick();
+    EXPECT_EQ(page->resets, 1);
+    EXPECT_EQ(page->keyUploads, 1);
+    EXPECT_EQ(page->uploads.size(), 1u);
 }
 
 TEST_F(MouseRoutesTest, RecoilEditorTakesItsControlsEvents) {
