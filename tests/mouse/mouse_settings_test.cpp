@@ -191,6 +191,8 @@ TEST_F(MouseSettingsTest, LastCheckedStageCannotBeSwitchedOffAndCheckingOneFrees
     }
     EXPECT_FALSE(Find("DPI_enable_check_0")->IsEnabled());
     EXPECT_TRUE(Find("DPI_enable_check_3")->IsEnabled());
+    // A disabled row disables what it holds on screen: the check sits beside it.
+    EXPECT_FALSE(Find("DPI_enable_check_3")->IsDescendantOf(*Find("DPI_layout_3")));
     EXPECT_EQ(document.GetDpiStages().at(4).enabled, 0);
     EXPECT_EQ(document.GetDpiStages().at(0).enabled, 1);
 
