@@ -17,8 +17,8 @@
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/list.h"
-#include "profile/device_option_ui.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_option_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #ifdef VELDMARK_HAVE_SHELL_CONTROLS
 #include "shell/controls/shell_controls.h"
 #endif

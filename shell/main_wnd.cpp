@@ -9,7 +9,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/menu.h"
-#include "profile/device_option_ui.h"
+#include "profile/controls/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
 #include "shell/routes_headset.h"

@@ -4,7 +4,7 @@
 
 #include "device/usb_device.h"
 #include "platform/ui/button.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #include "profile/profile_list.h"
 #include "shell/main_wnd.h"
 

@@ -13,7 +13,7 @@
 #include "mousepad/mousepad_device.h"
 #include "platform/ui/headless_host.h"
 #include "platform/ui/window.h"
-#include "profile/device_option_ui.h"
+#include "profile/controls/device_option_ui.h"
 #include "sim/sim_bus.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/ui/edit.h"
 #include "platform/ui/list.h"
 #include "platform/ui/range_controls.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #include "sim/headset_firmware.h"
 #include "tests/device/usb_device_test_support.h"
 

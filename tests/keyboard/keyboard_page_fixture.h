@@ -10,7 +10,7 @@
 #include "device/catalogue.h"
 #include "keyboard/keyboard_device.h"
 #include "platform/ui/layout_loader.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #include "sim/keyboard_firmware.h"
 #include "tests/device/usb_device_test_support.h"
 

@@ -10,8 +10,8 @@
 #include "mousepad/mousepad_device.h"
 #include "mousepad/mp_device_power_ui.h"
 #include "platform/ui/list.h"
-#include "profile/device_option_ui.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_option_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #include "sim/mousepad_firmware.h"
 #include "tests/device/usb_device_test_support.h"
 

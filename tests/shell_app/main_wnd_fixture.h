@@ -16,7 +16,7 @@
 #include "device/usb_device.h"
 #include "platform/session/session_services.h"
 #include "platform/ui/headless_host.h"
-#include "profile/device_option_ui.h"
+#include "profile/controls/device_option_ui.h"
 #include "shell/control_classes.h"
 #include "shell/main_wnd.h"
 #include "sim/sim_bus.h"

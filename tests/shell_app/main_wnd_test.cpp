@@ -6,7 +6,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/list.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
 #include "tests/shell_app/main_wnd_fixture.h"

@@ -9,7 +9,7 @@
 
 #include "main_wnd_fixture.h"
 #include "platform/ui/range_controls.h"
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 
 namespace {
 

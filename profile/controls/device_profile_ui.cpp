@@ -1,4 +1,4 @@
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 // The selection entry: icons by kind and synchronisation, power tab, and the
 // timers that drive its page.
-#include "profile/device_option_ui.h"
+#include "profile/controls/device_option_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The profile list control: drop-down and name edit over the list file, tabs
 // by device kind, renaming clashes, the buttons' triggers.
-#include "profile/device_profile_ui.h"
+#include "profile/controls/device_profile_ui.h"
 
 #include <gtest/gtest.h>
 

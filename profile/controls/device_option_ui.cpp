@@ -1,4 +1,4 @@
-#include "profile/device_option_ui.h"
+#include "profile/controls/device_option_ui.h"
 
 #include "device/usb_device.h"
 #include "platform/ui/window.h"
