@@ -1,5 +1,7 @@
 #include "shell/instance_commands.h"
 
+#include "shell/sim_audio_commands.h"
+
 #include <atomic>
 
 #include "device/catalogue.h"
@@ -70,6 +72,11 @@ void InstanceCommands::Handle(const std::string& request, Reply reply) {
             return;
         }
         Select(words[1], std::move(reply));
+        return;
+    }
+    if (!words.empty() && words[0] == "audio") {
+        reply(m_audio ? RunSimAudioRequest(*m_audio, words)
+                      : Error("the program has no simulated audio library"));
         return;
     }
     reply(RunSimRequest(*m_bus, words));

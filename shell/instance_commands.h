@@ -23,6 +23,9 @@
 namespace sim {
 class SimBus;
 }
+namespace platform::audio {
+class SimAudio;
+}
 
 namespace app {
 
@@ -39,6 +42,10 @@ class InstanceCommands {
     InstanceCommands(ui::WindowRef window, ui::Dispatcher& dispatcher, sim::SimBus* bus,
                      std::shared_ptr<UiScript> script = nullptr);
     void Handle(const std::string& request, Reply reply);
+    // The simulated audio library, for `sim audio headset`.
+    void SetSimAudio(std::shared_ptr<platform::audio::SimAudio> audio) {
+        m_audio = std::move(audio);
+    }
 
   private:
     void Select(const std::string& kindName, Reply reply);
@@ -48,6 +55,7 @@ class InstanceCommands {
     ui::Dispatcher& m_dispatcher;
     sim::SimBus* m_bus;
     std::weak_ptr<UiScript> m_script;
+    std::shared_ptr<platform::audio::SimAudio> m_audio;
 };
 
 }  // namespace app

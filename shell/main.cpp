@@ -157,8 +157,11 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     // The simulated headset comes with a simulated audio library; a real one
     // is reached through its own sound card.
     std::unique_ptr<platform::audio::ConfLibLoader> audio;
+    std::shared_ptr<platform::audio::SimAudio> simAudio;
     if (simBus != nullptr) {
-        audio = std::make_unique<platform::audio::SimConfLibLoader>();
+        auto simulated = std::make_unique<platform::audio::SimConfLibLoader>();
+        simAudio = simulated->Audio();
+        audio = std::move(simulated);
     } else {
         audio = std::make_unique<platform::audio::AlsaConfLibLoader>();
     }
@@ -206,6 +209,7 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     auto script = std::make_shared<app::UiScript>(
         *window, [&host](ui::Window& w) { return GrabWindow(host, w); });
     app::InstanceCommands commands(window->Ref(), host.GetDispatcher(), simBus, script);
+    commands.SetSimAudio(simAudio);
     instance.Start(
         [&commands](const std::string& request, platform::session::Responder reply) {
             commands.Handle(request, reply);

@@ -62,6 +62,14 @@ bool SimHeadset::HandleExtraOutput(int, const uint8_t* data, size_t length,
     }
     m_ledReports.push_back(report);
     ++m_ledReportCount;
+    // A frame is complete with its last report (target 0x44, plane 2 of LEDs 7-12).
+    if (m_lastOrder.size() >= kReportsPerFrame) {
+        m_lastOrder.pop_front();
+    }
+    m_lastOrder.push_back(static_cast<uint16_t>(data[1] << 8 | data[2]));
+    if (data[1] == kTargets[1] && data[2] == 0xAF) {
+        ++m_frameCount;
+    }
 
     const int target = TargetIndex(data[1]);
     const uint8_t sub = data[2];
@@ -96,8 +104,15 @@ std::vector<std::vector<uint8_t>> SimHeadset::LedReports() const {
 
 std::vector<std::string> SimHeadset::FrameLines() const {
     std::lock_guard lock(m_mutex);
-    std::vector<std::string> lines{"frames: " + std::to_string(m_ledReportCount)};
+    std::vector<std::string> lines{"frames: " + std::to_string(m_frameCount),
+                                   "reports: " + std::to_string(m_ledReportCount)};
+    std::string order = "order:";
     char head[32];
+    for (uint16_t code : m_lastOrder) {
+        std::snprintf(head, sizeof(head), " %02x%02x", code >> 8, code & 0xFF);
+        order += head;
+    }
+    lines.push_back(order);
     for (size_t target = 0; target < 2; ++target) {
         for (size_t plane = 0; plane < 3; ++plane) {
             std::snprintf(head, sizeof(head), "target 0x%02x plane %zu:", kTargets[target], plane);

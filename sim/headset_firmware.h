@@ -17,6 +17,7 @@ namespace sim {
 
 inline constexpr int kHeadsetLeds = 13;
 inline constexpr uint8_t kHeadsetMaxLedValue = 247;
+inline constexpr size_t kReportsPerFrame = 12;
 
 FirmwareLayout HeadsetLayout();
 
@@ -30,7 +31,9 @@ class SimHeadset : public Firmware {
     // Every LED report received, in order (the newest kMaxLog).
     std::vector<std::vector<uint8_t>> LedReports() const;
     uint64_t LedReportCount() const;
-    // "frames: N" (LED reports received), then each target's three planes.
+    // "frames: N" (complete frames: twelve reports ending with target 0x44's
+    // plane 2 of LEDs 7-12), "reports: M", "order:" the target and
+    // sub-command of the last twelve reports, then each target's three planes.
     std::vector<std::string> FrameLines() const override;
 
   protected:
@@ -41,6 +44,8 @@ class SimHeadset : public Firmware {
     std::array<Planes, 2> m_planes{};
     std::deque<std::vector<uint8_t>> m_ledReports;
     uint64_t m_ledReportCount = 0;
+    uint64_t m_frameCount = 0;
+    std::deque<uint16_t> m_lastOrder;  // target << 8 | sub-command
 };
 
 }  // namespace sim

@@ -8,6 +8,7 @@ const char* const kUsage =
     "usage: veldmarkctl sim plug|unplug|select KIND\n"
     "       veldmarkctl sim memory KIND params|keys|leds|macros|colors [GROUP]\n"
     "       veldmarkctl sim frames|log|sync KIND\n"
+    "       veldmarkctl sim audio headset   the simulated audio library's properties\n"
     "       veldmarkctl sim key KIND POSITION down|up\n"
     "       veldmarkctl sim status KIND BYTES (hex, e.g. 64 01 00 00 00 02)\n"
     "       veldmarkctl sim fault KIND noreply|late|echo|ff|fe|unplug-mid|clear [COUNT]\n"
@@ -15,7 +16,7 @@ const char* const kUsage =
 
 bool Fits(const std::string& verb, size_t count) {
     if (verb == "plug" || verb == "unplug" || verb == "select" || verb == "frames" ||
-        verb == "log" || verb == "sync") {
+        verb == "log" || verb == "sync" || verb == "audio") {
         return count == 2;
     }
     if (verb == "memory") {
