@@ -77,6 +77,11 @@ level=$("$ctl" sim audio headset | awk '$1 == "recording" && $2 == "VolumeScalar
 check "microphone level in the library" 0.35 "$level"
 
 # The default lighting is mode 1 (spectrum): every frame is twelve reports in order.
+frame_count() { "$ctl" sim frames headset | sed -n 's/^frames: //p'; }
+for _ in $(seq 50); do
+    [ "$(frame_count)" -gt 1 ] 2>/dev/null && break
+    sleep 0.1
+done
 frames=$("$ctl" sim frames headset)
 order=$(printf '%s\n' "$frames" | sed -n 's/^order: //p')
 check "the last frame's reports in order" "22aa 22ad 44aa 44ad 22ab 22ae 44ab 44ae 22ac 22af 44ac 44af" "$order"

@@ -394,9 +394,11 @@ TEST(FirmwareInspection, TheHeadsetShowsEachTargetsPlanes) {
     std::vector<InputReport> replies;
     headset->HandleOutput(3, report.data(), report.size(), replies);
     const std::vector<std::string> lines = headset->FrameLines();
-    ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "frames: 1");
-    EXPECT_EQ(lines[4], "target 0x44 plane 0: 0 0 0 0 0 0 0 200 0 0 0 0 0");
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "frames: 0") << "a frame is complete with its twelfth report";
+    EXPECT_EQ(lines[1], "reports: 1");
+    EXPECT_EQ(lines[2], "order: 44ad");
+    EXPECT_EQ(lines[6], "target 0x44 plane 0: 0 0 0 0 0 0 0 200 0 0 0 0 0");
 }
 
 }  // namespace
