@@ -43,7 +43,7 @@ class QtEnvironment : public ::testing::Environment {
 
 [[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsInsideTheList) {
+void RenderPage(const std::string& layout, const std::string& shot) {
     char pattern[] = "/tmp/veldmark-macro-render-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const std::string folder = std::string(pattern) + "/";
@@ -56,10 +56,9 @@ TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsInsideTheList) {
     host.ApplyStyleSheet();
     host.Language().LoadFile(skintest::SkinFolder() / "lan_en.xml");
 
-    ui::Window window(host.Context(), "mouse");
+    ui::Window window(host.Context(), shot);
     std::string error;
-    ASSERT_TRUE(window.LoadLayout("XML/DeviceXml/mousedevice.xml", skintest::TagBuilder(), &error))
-        << error;
+    ASSERT_TRUE(window.LoadLayout(layout, skintest::TagBuilder(), &error)) << error;
     auto* editor = window.FindControl<CMacroControlUI>("MacroControlItem");
     ASSERT_NE(editor, nullptr);
     window.FindControl<ui::TabLayout>("device_function_switch")->SelectItem(editor);
@@ -87,7 +86,7 @@ TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsInsideTheList) {
     qthost::WindowView* view = host.ViewOf(window);
     const QPixmap pixels = view->grab();
     if (const char* dir = std::getenv("VELDMARK_SCREENSHOT_DIR")) {
-        pixels.save(QString::fromStdString(std::string(dir) + "/mouse_macro_editor.png"));
+        pixels.save(QString::fromStdString(std::string(dir) + "/" + shot + ".png"));
     }
     ASSERT_FALSE(pixels.isNull());
     auto* list = window.FindControl<ui::List>("macro_action_list");
@@ -104,8 +103,24 @@ TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsInsideTheList) {
         const QRect inList(delay->mapTo(listWidget, QPoint(0, 0)), delay->size());
         EXPECT_TRUE(listWidget->rect().contains(inList)) << i;
     }
+    // The buttons beside the events and below them are on the page, not cut off.
+    for (const char* name : {"macro_btn_save", "macro_btn_cancel", "macro_btn_downbottom",
+                             "macro_inset_movedownkey_btn", "macro_btn_name_edit"}) {
+        QWidget* button = view->ViewOf(window.FindControl(name))->Widget();
+        ASSERT_NE(button, nullptr) << name;
+        const QRect onPage(button->mapTo(view, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(view->rect().contains(onPage)) << name;
+    }
     window.Close(0);
     std::filesystem::remove_all(pattern);
+}
+
+TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsOnTheMousePage) {
+    RenderPage("XML/DeviceXml/mousedevice.xml", "mouse_macro_editor");
+}
+
+TEST(MacroRender, EventRowsShowTheirNamesAndDelayEditsOnTheKeyboardPage) {
+    RenderPage("XML/DeviceXml/keyboarddevice.xml", "keyboard_macro_editor");
 }
 
 }  // namespace
