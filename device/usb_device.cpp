@@ -8,6 +8,7 @@
 #include "platform/trace/trace.h"
 #include "platform/ui/window.h"
 #include "profile/macro_records.h"
+#include "profile/macro_store.h"
 #include "profile/profile_list.h"
 #include "profile/profile_paths.h"
 
@@ -351,7 +352,27 @@ int CVeldmarkUSBDevice::LoadProfile() {
     return 0;
 }
 void CVeldmarkUSBDevice::RefreshPage() {}
-void CVeldmarkUSBDevice::ValidateMacroKeys() {}
+void CVeldmarkUSBDevice::ValidateMacroKeys() {
+    std::vector<KeyEntry> keys = m_document->GetKeyList();
+    if (keys.empty()) {
+        return;
+    }
+    profile::MacroStore store;
+    store.SetFolder(ProfileFolder());
+    store.Load();
+    // Only a list that was read (or that does not exist yet) says which macros
+    // are gone; an unreadable or damaged one must not take the keys' macros away.
+    const profile::FileStatus state = store.GetListState();
+    if (state != profile::FileStatus::Ok && state != profile::FileStatus::Missing) {
+        return;
+    }
+    if (!macro::ResetMissingMacros(keys, store.Count())) {
+        return;
+    }
+    m_document->WriteKeyAssignments(keys);
+    SaveProfile();
+    RefreshKeyDisplay();
+}
 void CVeldmarkUSBDevice::ResetProfile() {}
 int CVeldmarkUSBDevice::UploadKeyTable(int, const std::vector<KeyEntry>&) {
     return 0;

@@ -99,6 +99,10 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual void PollStatus();
     virtual int LoadProfile();
     virtual void RefreshPage();
+    // Keys that play a macro the device's list no longer has get their
+    // default back (stored in the profile and shown; sent by the upload that
+    // follows a profile switch). A macro list that cannot be read changes no
+    // key. The base works on the document's key list.
     virtual void ValidateMacroKeys();
     virtual void ResetProfile();
     virtual int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys);

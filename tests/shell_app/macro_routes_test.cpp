@@ -254,6 +254,27 @@ TEST_F(MacroRoutesTest, RequestsOfTheCommandLineImportAndReloadWithoutAMessage) 
     EXPECT_TRUE(shown.empty());
 }
 
+TEST_F(MacroRoutesTest, AProfileSwitchTakesAwayOnlyMacrosTheListNoLongerHas) {
+    AddMacros(2);
+    AssignKeys();  // keys 0-2 play macros 1, 2 and 0
+    page->ValidateMacroKeys();
+    EXPECT_EQ(Keys()[0].current.param1, 1);
+    EXPECT_EQ(Keys()[1].current, Keys()[1].defaults);
+    EXPECT_EQ(Keys()[2].current.param1, 0);
+    EXPECT_EQ(page->saves, 1);
+    EXPECT_EQ(page->keyDisplays, 1);
+    page->ValidateMacroKeys();  // nothing left to change
+    EXPECT_EQ(page->saves, 1);
+
+    // A list that cannot be read says nothing about which macros are gone.
+    const std::string list = editor->Store().ListPath();
+    std::filesystem::remove(list);
+    std::filesystem::create_directory(list);
+    page->ValidateMacroKeys();
+    EXPECT_EQ(Keys()[0].current.param1, 1);
+    EXPECT_EQ(page->saves, 1);
+}
+
 TEST_F(MacroRoutesTest, WithoutACurrentPageTheButtonsDoNothing) {
     ASSERT_EQ(window->CurrentPage(), nullptr);
     Click("macro_btn_name_add");
