@@ -11,6 +11,7 @@
 #include "profile/macro_store.h"
 #include "profile/profile_paths.h"
 #include "profile/user_file.h"
+#include "tools/ctl_instance.h"
 
 namespace {
 
@@ -24,9 +25,13 @@ constexpr const char* kUsage =
     "  export <device> <n|name> <file>  writes the macro's file to <file> unchanged\n"
     "<device>: keyboard or mouse; a macro is named by its index (from 0) or its name\n";
 
-std::string InstanceName() {
-    const char* name = std::getenv("VELDMARK_INSTANCE");
-    return name != nullptr && name[0] != '\0' ? std::string(name) : std::string("DARVO_ORVIX");
+// True when the reason a request failed says that no program listens, as
+// opposed to one that is there and did not answer.
+bool NoProgram(const std::string& error) {
+    return error.rfind("no private folder", 0) == 0 ||
+           (error.rfind("connect ", 0) == 0 &&
+            (error.find("No such file") != std::string::npos ||
+             error.find("Connection refused") != std::string::npos));
 }
 
 // The macro named or numbered by `key`, -1 when there is none.
@@ -92,9 +97,9 @@ std::optional<int> ImportThroughProgram(const std::string& device, const std::st
                                         std::ostream& out, std::ostream& err) {
     std::string error;
     const std::optional<std::string> reply = platform::session::SendLocalRequest(
-        InstanceName(), "macro import " + device + " " + path, kRequestTimeoutMs, &error);
+        AppInstanceName(), "macro import " + device + " " + path, kRequestTimeoutMs, &error);
     if (!reply) {
-        if (error.rfind("connect", 0) == 0) {
+        if (NoProgram(error)) {
             return std::nullopt;  // nobody listens: the files are ours alone
         }
         err << "veldmarkctl macro import: the running program did not answer (" << error
