@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "profile/json_fields.h"
+#include "profile/key_tables.h"
 #include "profile/macro_records.h"
 
 namespace macro {
@@ -63,6 +64,24 @@ EventName NameOfEvent(const Json::Value& event) {
                 return name;
             }
             break;
+        case kTypeModifier: {
+            // The modifier rows 0-7 carry the bit in parameter 1.
+            const auto modifiers = keys::KeyboardRows().first(keys::kModifierRows);
+            const int row = keys::FindRow(modifiers, keys::kKindKeyboard, button, 0);
+            if (button != 0 && row >= 0) {
+                name.key = modifiers[static_cast<size_t>(row)].name;
+                return name;
+            }
+            break;
+        }
+        case kTypeKey: {
+            const int row = keys::FindRow(keys::KeyboardRows(), keys::kKindKeyboard, 0, button);
+            if (button != 0 && row >= 0) {
+                name.key = keys::KeyboardRows()[static_cast<size_t>(row)].name;
+                return name;
+            }
+            break;
+        }
         case kTypeMoveX:
             name.key = down ? "mouse_move_to_left_text" : "mouse_move_to_right_text";
             name.suffix = std::to_string(button);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "editors/combo_edit_element.h"
+#include "editors/macro_event_names.h"
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
 #include "platform/ui/headless_host.h"
@@ -136,6 +137,7 @@ TEST_F(MacroControlTest, RowsShowActionNameAndDelayInTheirStyles) {
     EXPECT_EQ(Row(0)->ActionLabel()->GetAttribute("style"), "macro_label_down_style");
     EXPECT_EQ(Row(1)->ActionLabel()->GetAttribute("style"), "macro_label_up_style");
     EXPECT_EQ(Row(0)->NameLabel()->GetAttribute("style"), "macro_label_keyboard_style");
+    EXPECT_EQ(Row(0)->NameLabel()->GetTextValue(), (ui::TextValue{"keyboard_key_A", true}));
     EXPECT_EQ(Row(1)->NameLabel()->GetAttribute("style"), "macro_label_mouse_style");
     EXPECT_EQ(Row(1)->NameLabel()->GetTextValue().text, "mouse_key_forward");
     EXPECT_EQ(Row(3)->NameLabel()->GetAttribute("style"), "macro_label_text_style");
@@ -311,6 +313,23 @@ TEST_F(MacroControlTest, ReloadKeepsTheSelectedMacroAndItsUnsavedRows) {
     editor->ReloadMacros();
     EXPECT_EQ(Names()->GetCurSel(), -1);
     EXPECT_FALSE(window->FindControl("macro_action_layout")->IsVisible());
+}
+
+TEST(MacroEventNames, KeysAndModifiersAreNamedByTheKeyboardTable) {
+    const auto key = [](uint8_t type, uint8_t button) {
+        return macro::NameOfEvent(macro::MakeEvent(true, type, button, 0)).key;
+    };
+    EXPECT_EQ(key(10, 0x04), "keyboard_key_A");
+    EXPECT_EQ(key(10, 0x28), "keyboard_key_Enter");
+    EXPECT_EQ(key(10, 0x58), "keyboard_key_Num Enter");
+    EXPECT_EQ(key(9, 0x01), "keyboard_key_LCtrl");
+    EXPECT_EQ(key(9, 0x10), "keyboard_key_RCtrl");
+    EXPECT_EQ(key(9, 0x80), "keyboard_key_RWin");
+    // A modifier that is no single bit, and a usage no key has, show their numbers.
+    EXPECT_EQ(key(9, 0x03), "");
+    EXPECT_EQ(macro::NameOfEvent(macro::MakeEvent(true, 10, 0xF0, 0)).plain, "10:0xF0");
+    EXPECT_EQ(key(10, 0x00), "");
+    EXPECT_EQ(key(1, 0x08), "mouse_key_back");
 }
 
 TEST(ComboEditElement, BuildsItsThreeChildrenWithOrWithoutTheSkin) {
