@@ -378,69 +378,68 @@ w('XML/CustomControlXML/KeySetControl.xml', f'''
 ''')
 
 w('XML/CustomControlXML/MacroControl.xml', '''
-<!-- The macro editor: the device's macros on the left; the selected macro's
-     events (one row each, built by the editor), the buttons that move and
-     remove them, cursor moves to insert, recording, save and cancel. The
-     hidden labels at the end give the rows' labels their look. -->
+<!-- The macro editor: the device's macros at the top; below them the selected
+     macro's events (one row each, built by the editor) with the buttons that
+     move and remove them, cursor moves to insert, recording. Stacked, so that
+     it fits the narrow column of the mouse page as well as the keyboard's
+     wide one. The hidden labels at the end give the rows' labels their look. -->
 <MacroControl name="MacroControlItem" childpadding="6" inset="6,6,6,6">
-    <HorizontalLayout childpadding="8">
-        <VerticalLayout width="176" childpadding="6">
-            <TabLayout name="macro_name_tab" height="30">
-                <HorizontalLayout childpadding="4">
-                    <Button name="macro_btn_name_add" textkey="macro_add_text"/>
-                    <Button name="macro_btn_name_sub" textkey="macro_delete_text"/>
-                </HorizontalLayout>
-            </TabLayout>
+    <HorizontalLayout height="132" childpadding="6">
+        <VerticalLayout childpadding="4">
             <List name="macro_name_list" itemheight="30" bkcolor="#FF2A2A2A"/>
-            <Edit name="macro_edit_macroname" height="30" maxchar="32" hintkey="macro_rename_hint"/>
             <HorizontalLayout height="30" childpadding="4">
-                <Button name="macro_btn_name_edit" textkey="macro_rename_text"/>
-            </HorizontalLayout>
-            <HorizontalLayout height="30" childpadding="4">
-                <Button name="macro_btn_import" textkey="macro_import_text"/>
-                <Button name="macro_btn_export" textkey="macro_export_text"/>
+                <Edit name="macro_edit_macroname" maxchar="32" hintkey="macro_rename_hint"/>
+                <Button name="macro_btn_name_edit" textkey="macro_rename_text" width="90"/>
             </HorizontalLayout>
         </VerticalLayout>
-        <VerticalLayout childpadding="6">
-            <HorizontalLayout name="macro_action_layout" childpadding="6" visible="false">
-                <VerticalLayout childpadding="2">
-                    <HorizontalLayout height="22" childpadding="6" inset="6,0,6,0">
-                        <Label name="macro_tab_macroaction_edit" textkey="macro_action_column_text"/>
-                        <Label name="macro_tab_macrodelay_edit" textkey="macro_delay_column_text" width="84"/>
-                    </HorizontalLayout>
-                    <List name="macro_action_list" itemheight="30" menu="true" bkcolor="#FF2A2A2A"/>
+        <VerticalLayout width="84" childpadding="4">
+            <TabLayout name="macro_name_tab" height="62">
+                <VerticalLayout childpadding="4">
+                    <Button name="macro_btn_name_add" textkey="macro_add_text" height="29"/>
+                    <Button name="macro_btn_name_sub" textkey="macro_delete_text" height="29"/>
                 </VerticalLayout>
-                <VerticalLayout width="92" childpadding="4" inset="0,24,0,0">
-                    <Button name="macro_btn_uptop" textkey="macro_top_text" height="28"/>
-                    <Button name="macro_btn_up" textkey="macro_up_text" height="28"/>
-                    <Button name="macro_btn_down" textkey="macro_down_text" height="28"/>
-                    <Button name="macro_btn_downbottom" textkey="macro_bottom_text" height="28"/>
-                    <Button name="macro_btn_delete" textkey="macro_delete_action_text" height="28"/>
-                    <Button name="macro_btn_deleteall" textkey="macro_clear_text" height="28"/>
-                    <Control/>
-                    <Button name="macro_btn_save" textkey="macro_save_text" height="30"/>
-                    <Button name="macro_btn_cancel" textkey="macro_cancel_text" height="30"/>
-                </VerticalLayout>
-            </HorizontalLayout>
-            <HorizontalLayout height="30" childpadding="4">
-                <Label textkey="macro_move_text" width="44"/>
-                <Edit name="mouse_x_left_edit" width="36" numberonly="true" maxchar="3" text="10"/>
-                <Button name="macro_inset_moveleftkey_btn" width="34" normalimage="common/macro/move_left_normal.svg" hotimage="common/macro/move_left_hot.svg" pushedimage="common/macro/move_left_hot.svg" tooltipkey="mouse_move_to_left_text"/>
-                <Edit name="mouse_x_right_edit" width="36" numberonly="true" maxchar="3" text="10"/>
-                <Button name="macro_inset_moverightkey_btn" width="34" normalimage="common/macro/move_right_normal.svg" hotimage="common/macro/move_right_hot.svg" pushedimage="common/macro/move_right_hot.svg" tooltipkey="mouse_move_to_right_text"/>
-                <Edit name="mouse_y_up_edit" width="36" numberonly="true" maxchar="3" text="10"/>
-                <Button name="macro_inset_moveupkey_btn" width="34" normalimage="common/macro/move_up_normal.svg" hotimage="common/macro/move_up_hot.svg" pushedimage="common/macro/move_up_hot.svg" tooltipkey="mouse_move_to_up_text"/>
-                <Edit name="mouse_y_down_edit" width="36" numberonly="true" maxchar="3" text="10"/>
-                <Button name="macro_inset_movedownkey_btn" width="34" normalimage="common/macro/move_down_normal.svg" hotimage="common/macro/move_down_hot.svg" pushedimage="common/macro/move_down_hot.svg" tooltipkey="mouse_move_to_down_text"/>
-            </HorizontalLayout>
-            <HorizontalLayout height="32" childpadding="6">
-                <RedioMacroButton name="macro_btn_starredio" textkey="macro_record_text" width="96" redioimage="common/macro/record_dot.png"/>
-                <Button name="macro_btn_stopredio" textkey="macro_stop_text" width="96" visible="false"/>
-                <CheckBox name="macro_check_time" textkey="macro_fixed_delay_text" width="120"/>
-                <Edit name="macro_fixed_time_edit" width="56" numberonly="true" maxchar="5" text="50"/>
-                <Label text="ms" width="24"/>
-            </HorizontalLayout>
+            </TabLayout>
+            <Button name="macro_btn_import" textkey="macro_import_text" height="29"/>
+            <Button name="macro_btn_export" textkey="macro_export_text" height="29"/>
         </VerticalLayout>
+    </HorizontalLayout>
+    <HorizontalLayout name="macro_action_layout" childpadding="6" visible="false">
+        <VerticalLayout childpadding="2">
+            <HorizontalLayout height="22" childpadding="6" inset="6,0,6,0">
+                <Label name="macro_tab_macroaction_edit" textkey="macro_action_column_text"/>
+                <Label name="macro_tab_macrodelay_edit" textkey="macro_delay_column_text" width="84"/>
+            </HorizontalLayout>
+            <List name="macro_action_list" itemheight="30" menu="true" bkcolor="#FF2A2A2A"/>
+        </VerticalLayout>
+        <VerticalLayout width="84" childpadding="4" inset="0,24,0,0">
+            <Button name="macro_btn_uptop" textkey="macro_top_text" height="28"/>
+            <Button name="macro_btn_up" textkey="macro_up_text" height="28"/>
+            <Button name="macro_btn_down" textkey="macro_down_text" height="28"/>
+            <Button name="macro_btn_downbottom" textkey="macro_bottom_text" height="28"/>
+            <Button name="macro_btn_delete" textkey="macro_delete_action_text" height="28"/>
+            <Button name="macro_btn_deleteall" textkey="macro_clear_text" height="28"/>
+            <Control/>
+            <Button name="macro_btn_save" textkey="macro_save_text" height="30"/>
+            <Button name="macro_btn_cancel" textkey="macro_cancel_text" height="30"/>
+        </VerticalLayout>
+    </HorizontalLayout>
+    <HorizontalLayout height="30" childpadding="4">
+        <Label textkey="macro_move_text" width="44"/>
+        <Edit name="mouse_x_left_edit" width="36" numberonly="true" maxchar="3" text="10"/>
+        <Button name="macro_inset_moveleftkey_btn" width="34" normalimage="common/macro/move_left_normal.svg" hotimage="common/macro/move_left_hot.svg" pushedimage="common/macro/move_left_hot.svg" tooltipkey="mouse_move_to_left_text"/>
+        <Edit name="mouse_x_right_edit" width="36" numberonly="true" maxchar="3" text="10"/>
+        <Button name="macro_inset_moverightkey_btn" width="34" normalimage="common/macro/move_right_normal.svg" hotimage="common/macro/move_right_hot.svg" pushedimage="common/macro/move_right_hot.svg" tooltipkey="mouse_move_to_right_text"/>
+        <Edit name="mouse_y_up_edit" width="36" numberonly="true" maxchar="3" text="10"/>
+        <Button name="macro_inset_moveupkey_btn" width="34" normalimage="common/macro/move_up_normal.svg" hotimage="common/macro/move_up_hot.svg" pushedimage="common/macro/move_up_hot.svg" tooltipkey="mouse_move_to_up_text"/>
+        <Edit name="mouse_y_down_edit" width="36" numberonly="true" maxchar="3" text="10"/>
+        <Button name="macro_inset_movedownkey_btn" width="34" normalimage="common/macro/move_down_normal.svg" hotimage="common/macro/move_down_hot.svg" pushedimage="common/macro/move_down_hot.svg" tooltipkey="mouse_move_to_down_text"/>
+    </HorizontalLayout>
+    <HorizontalLayout height="32" childpadding="6">
+        <RedioMacroButton name="macro_btn_starredio" textkey="macro_record_text" width="96" redioimage="common/macro/record_dot.png"/>
+        <Button name="macro_btn_stopredio" textkey="macro_stop_text" width="96" visible="false"/>
+        <CheckBox name="macro_check_time" textkey="macro_fixed_delay_text" width="120"/>
+        <Edit name="macro_fixed_time_edit" width="56" numberonly="true" maxchar="5" text="50"/>
+        <Label text="ms" width="24"/>
     </HorizontalLayout>
     <HorizontalLayout name="macro_styles" visible="false" height="0">
         <Label name="macro_label_down_style" textkey="macro_down_key_text" textcolor="#FF7FD17F" width="64"/>
