@@ -285,13 +285,13 @@ void AddMacroRoutes(app::EventRoutes& routes, CMainWnd& window) {
     on(kClick, "macro_btn_deleteall", [](const Target& t) { t.editor->DeleteAllEvents(); });
 
     using Direction = CMacroControlUI::Direction;
-    for (const auto& [name, direction] :
-         {std::pair{"macro_inset_moveleftkey_btn", Direction::Left},
-          std::pair{"macro_inset_moverightkey_btn", Direction::Right},
-          std::pair{"macro_inset_moveupkey_btn", Direction::Up},
-          std::pair{"macro_inset_movedownkey_btn", Direction::Down}}) {
+    for (const auto& button : {std::pair{"macro_inset_moveleftkey_btn", Direction::Left},
+                               std::pair{"macro_inset_moverightkey_btn", Direction::Right},
+                               std::pair{"macro_inset_moveupkey_btn", Direction::Up},
+                               std::pair{"macro_inset_movedownkey_btn", Direction::Down}}) {
+        const Direction direction = button.second;
         on(
-            kClick, name,
+            kClick, button.first,
             [&window, direction](const Target& t) {
                 t.editor->InsertMove(direction);
                 Upload(window, *t.page);
