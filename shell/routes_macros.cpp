@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kActionMenuLayout = "XML\\Menus\\macro_action_menu.xml";
 constexpr int kMessageDpi = 96;
+constexpr const char* kWriteFailedMessage = "message_macro_write_failed";
 
 bool HasMacroEditor(const CVeldmarkUSBDevice& page) {
     const int kind = page.GetKind();
@@ -48,15 +49,22 @@ void Report(CMainWnd& window, const profile::MacroOutcome& outcome) {
         return;
     }
     platform::trace::Write("macro: " + outcome.detail);
-    if (!outcome.messageKey.empty()) {
+    const bool fileProblem = outcome.result == MacroResult::WriteFailed ||
+                             outcome.messageKey == profile::MacroStore::kUnreadableMessage;
+    if (!outcome.messageKey.empty() && !fileProblem) {
         Message(window, outcome.messageKey);
         return;
     }
-    // Files that cannot be read or written: the reason, as the system gives it.
-    shell::ShowMessage(
-        window.Context(), &window, "",
-        window.Context().language.Resolve("message_macro_unreadable") + "\n" + outcome.detail,
-        kMessageDpi, false, 0);
+    // Files that cannot be read or written: the reason, as the system gives it;
+    // other refusals say why in the store's own words.
+    std::string text = outcome.detail;
+    if (fileProblem) {
+        const char* key = outcome.result == MacroResult::WriteFailed
+                              ? kWriteFailedMessage
+                              : profile::MacroStore::kUnreadableMessage;
+        text = window.Context().language.Resolve(key) + "\n" + outcome.detail;
+    }
+    shell::ShowMessage(window.Context(), &window, "", text, kMessageDpi, false, 0);
 }
 
 // The device takes the changed store; a refusal is shown as the keyboard

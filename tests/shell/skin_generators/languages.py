@@ -21,6 +21,7 @@ for k, en, cn in [
      '每个设备最多保存 50 个宏。请先删除一个宏。'),
     ('message_macro_import_invalid', 'This file is not a macro file.', '该文件不是宏文件。'),
     ('message_macro_unreadable', 'The macro files cannot be read; nothing was changed.', '无法读取宏文件，未做任何更改。'),
+    ('message_macro_write_failed', 'The macro files could not be written; nothing was changed.', '无法写入宏文件，未做任何更改。'),
     ('message_title_text', 'Notice', '提示'), ('confirm_text', 'OK', '确定'), ('cancel_text', 'Cancel', '取消'),
     ('close_text', 'Close', '关闭'), ('show_window', 'Show window', '显示窗口'),
 ]:
