@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/ctl_device.h"
+#include "tools/ctl_key.h"
 #include "tools/ctl_macro.h"
 #include "tools/ctl_profile.h"
 #include "tools/ctl_sim.h"
@@ -33,6 +34,7 @@ constexpr CommandGroup kCommands[] = {
     {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
     {"macro", RunMacroCommand, "macro <cmd> <kind>    macros (veldmarkctl macro for more)"},
+    {"key", RunKeyCommand, "key list|set <kind> …  key functions (veldmarkctl key for more)"},
     {"sim", RunSimCommand,
      "sim <cmd> <kind> ...  simulated devices of the running app (veldmarkctl sim for more)"},
     {"ui", RunUiCommand,
