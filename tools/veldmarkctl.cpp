@@ -2,12 +2,15 @@
 // Each command group lives in its own ctl_<group> file and joins the table
 // below with one line.
 
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/backend_choice.h"
 #include "tools/ctl_device.h"
 #include "tools/ctl_key.h"
 #include "tools/ctl_macro.h"
@@ -63,6 +66,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // The mouse's identity file decides which devices the catalogue names.
+    const char* hid = std::getenv("VELDMARK_HID");
+    ConfigureMouseIdentity(hid != nullptr && std::string_view(hid).starts_with("sim"));
     for (const CommandGroup& command : kCommands) {
         if (name == command.name) {
             // A command that runs out of memory or meets a library's
