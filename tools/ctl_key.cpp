@@ -14,7 +14,6 @@
 #include "platform/session/local_socket.h"
 #include "platform/ui/language_table.h"
 #include "profile/json_fields.h"
-#include "profile/user_file.h"
 #include "profile/json_file.h"
 #include "profile/key_tables.h"
 #include "profile/key_text.h"
@@ -22,6 +21,7 @@
 #include "profile/profile_document.h"
 #include "profile/profile_list.h"
 #include "profile/profile_paths.h"
+#include "profile/user_file.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "<device>: keyboard or mouse; functions: default, off, mouse:<button>,\n"
     "swing:<left|right>:<count>[:<delay>:<speed>], wheel:<up|down>:<count>[:<delay>:<speed>],\n"
     "dpi:<up|down|cycle>, fire:<interval>:<count>, keyboard:[ctrl+|shift+|alt+|win+]<key>,\n"
-    "media:<name>, system:<power|sleep|wake>, macro:<n|name>[:once|hold|toggle|release|repeat:<n>],\n"
+    "media:<name>, system:<power|sleep|wake>, "
+    "macro:<n|name>[:once|hold|toggle|release|repeat:<n>],\n"
     "gun:<1-4>, combo:<open|new|undo|save|copy|cut|paste|find|select-all|zoom-out|zoom-in>\n";
 
 std::string Lower(std::string_view text) {
@@ -61,8 +62,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 
 bool Number(const std::string& text, int low, int high, int& value) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() &&
-           value >= low && value <= high;
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && value >= low &&
+           value <= high;
 }
 
 // The language table of the skin beside the shipped data.
@@ -103,8 +104,8 @@ std::optional<KeyAssignment> RowRecord(std::span<const keys::KeyCodeRow> rows,
 std::optional<uint8_t> KeyUsage(const std::string& name) {
     static const ui::LanguageTable english = Language("en");
     const std::string wanted = Lower(name);
-    const auto rows = keys::KeyboardRows().subspan(keys::kModifierRows,
-                                                   keys::kCaptureRows - keys::kModifierRows);
+    const auto rows =
+        keys::KeyboardRows().subspan(keys::kModifierRows, keys::kCaptureRows - keys::kModifierRows);
     for (const keys::KeyCodeRow& row : rows) {
         const std::string_view key = row.name.substr(std::string_view("keyboard_key_").size());
         if (Lower(key) == wanted || Lower(english.Resolve(row.name)) == wanted) {
@@ -207,7 +208,8 @@ std::optional<KeyAssignment> MacroFunction(const std::vector<std::string>& p,
             problem = "repeat needs a count 0-255";
             return std::nullopt;
         }
-        return Make(keys::kKindMacroRepeat, static_cast<uint8_t>(index), static_cast<uint8_t>(count));
+        return Make(keys::kKindMacroRepeat, static_cast<uint8_t>(index),
+                    static_cast<uint8_t>(count));
     }
     const std::optional<int> run = FindWord(mode, {"once", "hold", "toggle", "release"});
     if (!run || p.size() > 3) {
@@ -220,12 +222,24 @@ std::optional<KeyAssignment> MacroFunction(const std::vector<std::string>& p,
 std::optional<KeyAssignment> TableFunction(const std::string& kind, const std::string& word,
                                            std::string& problem) {
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 18> kMedia = {{
-        {"play", "media_play"},     {"stop", "media_stop"},      {"prev", "media_prev"},
-        {"next", "media_next"},     {"mute", "media_mute"},      {"vol+", "media_vol_add"},
-        {"vol-", "media_vol_sub"},  {"mypc", "media_mypc"},      {"calc", "media_calc"},
-        {"mail", "media_mail"},     {"player", "media_text"},    {"home", "web_text"},
-        {"refresh", "web_refresh"}, {"stop-page", "wed_stop"},   {"back", "wed_back"},
-        {"forward", "wed_forward"}, {"favorites", "wed_favorite"}, {"search", "web_search"},
+        {"play", "media_play"},
+        {"stop", "media_stop"},
+        {"prev", "media_prev"},
+        {"next", "media_next"},
+        {"mute", "media_mute"},
+        {"vol+", "media_vol_add"},
+        {"vol-", "media_vol_sub"},
+        {"mypc", "media_mypc"},
+        {"calc", "media_calc"},
+        {"mail", "media_mail"},
+        {"player", "media_text"},
+        {"home", "web_text"},
+        {"refresh", "web_refresh"},
+        {"stop-page", "wed_stop"},
+        {"back", "wed_back"},
+        {"forward", "wed_forward"},
+        {"favorites", "wed_favorite"},
+        {"search", "web_search"},
     }};
     if (kind == "mouse") {
         const std::optional<int> b = FindWord(word, {"left", "middle", "right", "forward", "back"});
@@ -241,9 +255,9 @@ std::optional<KeyAssignment> TableFunction(const std::string& kind, const std::s
             return keys::SystemRows()[static_cast<size_t>(*s)].Record();
         }
     } else if (kind == "combo") {
-        const std::optional<int> c = FindWord(word, {"open", "new", "undo", "save", "copy", "cut",
-                                                     "paste", "find", "select-all", "zoom-out",
-                                                     "zoom-in"});
+        const std::optional<int> c =
+            FindWord(word, {"open", "new", "undo", "save", "copy", "cut", "paste", "find",
+                            "select-all", "zoom-out", "zoom-in"});
         if (c) {
             return keys::CombinationRows()[static_cast<size_t>(*c)].Record();
         }
@@ -309,8 +323,9 @@ std::vector<KeyEntry> KeysOf(const Json::Value& document) {
         const auto index = static_cast<uint16_t>(i);
         const Json::Value current = profile::json::Member(list[i], "Assignment");
         const Json::Value defaults = profile::json::Member(list[i], "DefaultAssignment");
-        keys.push_back({UnpackKeyAssignment(current.isIntegral() ? current.asInt64() : 0, index),
-                        UnpackKeyAssignment(defaults.isIntegral() ? defaults.asInt64() : 0, index)});
+        keys.push_back(
+            {UnpackKeyAssignment(current.isIntegral() ? current.asInt64() : 0, index),
+             UnpackKeyAssignment(defaults.isIntegral() ? defaults.asInt64() : 0, index)});
     }
     return keys;
 }
@@ -398,8 +413,7 @@ std::optional<int> SetThroughProgram(const Device& device, size_t index,
     return 1;
 }
 
-int SetInFile(const Device& device, size_t index, const KeyAssignment& record,
-              std::ostream& err) {
+int SetInFile(const Device& device, size_t index, const KeyAssignment& record, std::ostream& err) {
     profile::ProfileList list;
     const std::string folder = profile::ProfileFolder(device.name);
     list.SetPaths(folder, profile::DefaultDocument(device.name));
@@ -442,9 +456,9 @@ int Set(const Device& device, const std::string& keyWord, const std::string& fun
         err << "veldmarkctl key set: the profile has " << keys.size() << " keys\n";
         return 1;
     }
-    const KeyAssignment defaults =
-        static_cast<size_t>(index) < keys.size() ? keys[static_cast<size_t>(index)].defaults
-                                                 : KeyAssignment{};
+    const KeyAssignment defaults = static_cast<size_t>(index) < keys.size()
+                                       ? keys[static_cast<size_t>(index)].defaults
+                                       : KeyAssignment{};
     const std::vector<std::string> macros = MacroNames(device);
     std::string problem;
     const std::optional<KeyAssignment> record =
@@ -494,10 +508,11 @@ std::optional<KeyAssignment> ParseKeyFunction(const std::string& text,
     }
     const std::string word = Lower(parts[1]);
     if (kind == "swing" || kind == "wheel") {
-        const std::optional<int> way = kind == "swing" ? FindWord(word, {"left", "right"})
-                                                       : FindWord(word, {"up", "down"});
+        const std::optional<int> way =
+            kind == "swing" ? FindWord(word, {"left", "right"}) : FindWord(word, {"up", "down"});
         if (!way) {
-            problem = kind == "swing" ? "the direction is left or right" : "the direction is up or down";
+            problem =
+                kind == "swing" ? "the direction is left or right" : "the direction is up or down";
             return std::nullopt;
         }
         return Movement(kind == "swing" ? keys::kKindSwing : keys::kKindWheel, *way == 1, parts,

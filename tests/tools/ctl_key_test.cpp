@@ -20,9 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<KeyAssignment> Parse(const std::string& text,
-                                   std::vector<std::string> macros = {"Macro_1", "Reload",
-                                                                      "Jump"}) {
+std::optional<KeyAssignment> Parse(const std::string& text, std::vector<std::string> macros = {
+                                                                "Macro_1", "Reload", "Jump"}) {
     std::string problem;
     return ParseKeyFunction(text, {0, 0x10, 0x10, 0x00, 0}, macros, problem);
 }
@@ -57,10 +56,10 @@ TEST(KeyFunctionWords, NameTheRecordsTheEditorBuilds) {
 }
 
 TEST(KeyFunctionWords, RefuseWhatNamesNoFunction) {
-    for (const char* bad : {"keyboard:ctrl+", "keyboard:nokey", "macro:3", "macro:1:repeat:300",
-                            "macro:1:sometimes", "wheel:down:129", "swing:up:1", "swing:left:5:16",
-                            "gun:0", "gun:5", "fire:1", "media:loud", "dpi", "teleport:1",
-                            "mouse:left:extra"}) {
+    for (const char* bad :
+         {"keyboard:ctrl+", "keyboard:nokey", "macro:3", "macro:1:repeat:300", "macro:1:sometimes",
+          "wheel:down:129", "swing:up:1", "swing:left:5:16", "gun:0", "gun:5", "fire:1",
+          "media:loud", "dpi", "teleport:1", "mouse:left:extra"}) {
         std::string problem;
         EXPECT_EQ(ParseKeyFunction(bad, {}, {"A", "B", "C"}, problem), std::nullopt) << bad;
         EXPECT_FALSE(problem.empty()) << bad;
