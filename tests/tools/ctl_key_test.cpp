@@ -120,9 +120,9 @@ TEST_F(CtlKeyTest, ARunningProgramMakesTheChangeOrNothingChanges) {
     std::string answer = "ok";
     platform::session::LocalServer program;
     ASSERT_EQ(program.Listen(instance), platform::session::ListenResult::Listening);
-    ASSERT_TRUE(program.Start([&](const std::string& request) {
+    ASSERT_TRUE(program.Start([&](const std::string& request, platform::session::Responder reply) {
         requests.push_back(request);
-        return answer;
+        reply(answer);
     }));
     ASSERT_EQ(Run({"set", "mouse", "forward", "macro:0"}), 2) << "no macro yet";
     profile::MacroStore store;
