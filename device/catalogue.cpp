@@ -76,8 +76,12 @@ bool InterfaceRecord::SameCollection(const InterfaceRecord& other) const {
     return SameInterface(other) && usagePage == other.usagePage && usage == other.usage;
 }
 
-const std::array<InterfaceRecord, kInterfaceCatalogueRows>& InterfaceCatalogue() {
-    static const std::array<InterfaceRecord, kInterfaceCatalogueRows> rows = {
+namespace {
+
+// The catalogue's storage: constant once start-up has given the mouse rows
+// their identity (ApplyMouseIdentity).
+std::array<InterfaceRecord, kInterfaceCatalogueRows>& InterfaceRows() {
+    static std::array<InterfaceRecord, kInterfaceCatalogueRows> rows = {
         Row(0x0C45, 0x7666, 1, 4, kKindKeyboard, kRoleCommand, kVendorUsagePage, kVendorUsage),
         Row(0x0C45, 0x7666, 1, 3, kKindKeyboard, kRoleEvent, 0x000C, 0x0001),
         // The mouse rows name no real identifiers yet, so nothing attached matches them.
@@ -88,6 +92,12 @@ const std::array<InterfaceRecord, kInterfaceCatalogueRows>& InterfaceCatalogue()
         Row(0x0D8C, 0x01DA, 3, 0, kKindHeadset, kRoleCommand, 0x000C, 0x0001),
     };
     return rows;
+}
+
+}  // namespace
+
+const std::array<InterfaceRecord, kInterfaceCatalogueRows>& InterfaceCatalogue() {
+    return InterfaceRows();
 }
 
 int FindInterfaceRow(const InterfaceRecord& identity, RowMatch match) {
@@ -111,8 +121,10 @@ int FindCatalogueIndex(uint16_t vendorId, uint16_t productId, uint16_t kind, uin
     return -1;
 }
 
-const std::array<DeviceOptionRow, kDeviceFamilies>& DeviceOptionTable() {
-    static constexpr std::array<DeviceOptionRow, kDeviceFamilies> rows = {{
+namespace {
+
+std::array<DeviceOptionRow, kDeviceFamilies>& OptionRows() {
+    static std::array<DeviceOptionRow, kDeviceFamilies> rows = {{
         {kOptionLayout,
          kHeaderName,
          kPowerContainer,
@@ -155,6 +167,23 @@ const std::array<DeviceOptionRow, kDeviceFamilies>& DeviceOptionTable() {
          kRoleCommand},
     }};
     return rows;
+}
+
+}  // namespace
+
+const std::array<DeviceOptionRow, kDeviceFamilies>& DeviceOptionTable() {
+    return OptionRows();
+}
+
+void SetMouseRows(uint16_t vendorId, uint16_t productId, uint16_t kind) {
+    for (size_t row : {kMouseCommandRow, kMouseEventRow}) {
+        InterfaceRows()[row].vendorId = vendorId;
+        InterfaceRows()[row].productId = productId;
+        InterfaceRows()[row].kind = kind;
+    }
+    OptionRows()[kMouseOptionRow].vendorId = vendorId;
+    OptionRows()[kMouseOptionRow].productId = productId;
+    OptionRows()[kMouseOptionRow].kind = kind;
 }
 
 const std::array<DevicePageRow, kDeviceFamilies>& DevicePageTable() {

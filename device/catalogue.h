@@ -105,6 +105,14 @@ struct DevicePageRow {
 inline constexpr size_t kDeviceFamilies = 4;
 
 const std::array<DeviceOptionRow, kDeviceFamilies>& DeviceOptionTable();
+
+// The mouse's rows: interface rows 2 and 3 and option row 0.
+inline constexpr size_t kMouseCommandRow = 2;
+inline constexpr size_t kMouseEventRow = 3;
+inline constexpr size_t kMouseOptionRow = 0;
+// Gives the mouse's rows a vendor, product and kind (2, or 6 for a mouse
+// behind a slow link). Start-up only: before any thread reads the tables.
+void SetMouseRows(uint16_t vendorId, uint16_t productId, uint16_t kind);
 const std::array<DevicePageRow, kDeviceFamilies>& DevicePageTable();
 
 // Index into the option and page tables for this exact quadruple, or -1.

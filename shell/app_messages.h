@@ -25,6 +25,8 @@ inline constexpr uint32_t kLightRequest = 0xC003;  // wParam 1, lParam 0 or 1
 inline constexpr uint32_t kSelectKind = 0xC010;
 // A veldmarkctl macro request; lParam points to a MacroRequest (shell/routes_macros.h).
 inline constexpr uint32_t kMacroRequest = 0xC011;
+// A veldmarkctl key request; lParam points to a KeyRequest (shell/routes_keys.h).
+inline constexpr uint32_t kKeyRequest = 0xC012;
 
 // System events as the window receives them.
 inline constexpr uint32_t kDestroy = 0x0002;

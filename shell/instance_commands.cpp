@@ -7,6 +7,7 @@
 #include "device/catalogue.h"
 #include "platform/session/local_socket.h"
 #include "shell/app_messages.h"
+#include "shell/routes_keys.h"
 #include "shell/routes_macros.h"
 #include "shell/sim_commands.h"
 #include "shell/ui_script.h"
@@ -51,6 +52,19 @@ void InstanceCommands::Handle(const std::string& request, Reply reply) {
             MacroRequest macro{request, Error("the window is gone")};
             window.Send(app_msg::kMacroRequest, 0, reinterpret_cast<intptr_t>(&macro));
             reply(macro.reply);
+        });
+        if (!posted) {
+            reply(Error("the program is closing"));
+        }
+        return;
+    }
+    if (first == "key") {
+        // veldmarkctl's key changes run where the page keeps the key list.
+        const ui::WindowRef window = m_window;
+        const bool posted = m_dispatcher.Post([window, request, reply] {
+            KeyRequest key{request, Error("the window is gone")};
+            window.Send(app_msg::kKeyRequest, 0, reinterpret_cast<intptr_t>(&key));
+            reply(key.reply);
         });
         if (!posted) {
             reply(Error("the program is closing"));

@@ -8,6 +8,7 @@
 //   sim ...                simulated mode only: the bus (shell/sim_commands.h)
 //   ui ...                 the window's controls (shell/ui_script.h)
 //   macro …                veldmarkctl's macro changes (shell/routes_macros.h)
+//   key …                  veldmarkctl's key changes (shell/routes_keys.h)
 //
 // Threads: Handle runs on the endpoint's thread and never waits for the UI
 // thread: work for the window is posted there and answered from there. The

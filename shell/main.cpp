@@ -154,6 +154,9 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     }
     SetProcessHidBackend(choice.backend.get());
     auto* simBus = dynamic_cast<sim::SimBus*>(choice.backend.get());
+    for (const std::string& refused : ConfigureMouseIdentity(simBus != nullptr).refused) {
+        std::fprintf(stderr, "veldmark: not used: %s\n", refused.c_str());
+    }
     // The simulated headset comes with a simulated audio library; a real one
     // is reached through its own sound card.
     std::unique_ptr<platform::audio::ConfLibLoader> audio;

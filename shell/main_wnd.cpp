@@ -183,6 +183,9 @@ intptr_t CMainWnd::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
             return 0;
         case app_msg::kSelectKind:
             return SelectKind(static_cast<int>(wParam)) ? 1 : 0;
+        case app_msg::kKeyRequest:
+            app::HandleKeyRequest(*this, *reinterpret_cast<app::KeyRequest*>(lParam));
+            return 1;
         case app_msg::kMacroRequest:
             HandleMacroRequest(*this, *reinterpret_cast<MacroRequest*>(lParam));
             return 1;

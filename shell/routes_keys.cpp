@@ -1,6 +1,8 @@
 #include "shell/routes_keys.h"
 
 #include <array>
+#include <charconv>
+#include <sstream>
 #include <string>
 
 #include "device/catalogue.h"
@@ -143,6 +145,41 @@ bool ReportMacroUpload(CMainWnd& wnd, int result) {
     }
     shell::ShowMessage(wnd.Context(), &wnd, "", text, kMessageDpi, false, 0);
     return false;
+}
+
+void HandleKeyRequest(CMainWnd& wnd, KeyRequest& request) {
+    std::istringstream words(request.request);
+    std::string first, verb, kindName, extra;
+    size_t index = 0;
+    int64_t packed = -1;
+    words >> first >> verb >> kindName >> index >> packed >> extra;
+    const auto& pages = kindName == "keyboard" ? wnd.KeyboardPages()
+                        : kindName == "mouse"  ? wnd.MousePages()
+                                               : std::vector<CVeldmarkUSBDevice*>{};
+    if (first != "key" || verb != "set" || pages.empty() || !words.eof() || !extra.empty() ||
+        packed < 0 || packed > 0xFFFFFF) {
+        request.reply = "error: unknown request";
+        return;
+    }
+    for (CVeldmarkUSBDevice* page : pages) {
+        std::vector<KeyEntry> keys = page->GetKeyList();
+        if (index >= keys.size()) {
+            request.reply = "error: the profile has " + std::to_string(keys.size()) + " keys";
+            return;
+        }
+        keys[index].current = UnpackKeyAssignment(packed, static_cast<uint16_t>(index));
+        page->SetKeyList(keys);
+        if (page->Document().Save() != 0) {
+            request.reply = "error: the profile could not be written";
+            return;
+        }
+        page->RefreshKeyDisplay();
+        if (page->GetSelectedKey() == static_cast<int>(index)) {
+            page->SelectKey(static_cast<int>(index));  // the editor shows the new record
+        }
+        (void)page->UploadProfileKeys(0);
+    }
+    request.reply = "ok";
 }
 
 }  // namespace app

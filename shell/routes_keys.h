@@ -3,6 +3,8 @@
 // the picture chooses the key to edit, the editor's lists, edits, modifier
 // options and buttons apply, reset, cancel and commit the edit.
 
+#include <string>
+
 #include "shell/event_routes.h"
 
 class CMainWnd;
@@ -25,5 +27,16 @@ void ApplyKeyEdit(CMainWnd& wnd);
 // could not be written) "message_text_7". False when the caller must stop
 // (positive n), true to go on.
 bool ReportMacroUpload(CMainWnd& wnd, int result);
+
+// A request of veldmarkctl, run on the UI thread (app_msg::kKeyRequest):
+//   key set <keyboard|mouse> <key index> <record as kind << 16 | p1 << 8 | p2>
+// The page of that kind stores the record for the key, saves its profile,
+// shows it and sends the key table. The reply is one line, "ok …" or
+// "error: …"; nothing is shown in a message box.
+struct KeyRequest {
+    std::string request;
+    std::string reply;
+};
+void HandleKeyRequest(CMainWnd& wnd, KeyRequest& request);
 
 }  // namespace app

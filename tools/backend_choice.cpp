@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "device/catalogue.h"
 #include "platform/hid/linux/linux_backend.h"
+#include "profile/profile_paths.h"
 #include "sim/sim_bus.h"
 
 namespace {
@@ -45,4 +47,40 @@ HidBackendChoice ChooseHidBackend(const char* value) {
 
 HidBackendChoice ChooseHidBackendFromEnvironment() {
     return ChooseHidBackend(std::getenv("VELDMARK_HID"));
+}
+
+namespace {
+
+device::MouseIdentityRead g_mouseIdentity;
+
+std::string ConfigHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') {
+        return config;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : ".") + "/.config";
+}
+
+}  // namespace
+
+std::vector<std::string> MouseIdentityFiles() {
+    const std::string data = profile::DefaultDataFolder();  // ".../DefaultData/"
+    const size_t cut = data.find_last_of('/', data.size() >= 2 ? data.size() - 2 : 0);
+    const std::string prefix = cut == std::string::npos ? std::string() : data.substr(0, cut + 1);
+    return {ConfigHome() + "/" + profile::kApplicationName + "/" + device::kMouseIdentityFile,
+            prefix + device::kMouseIdentityFile};
+}
+
+const device::MouseIdentityRead& ConfigureMouseIdentity(bool simulated) {
+    g_mouseIdentity = device::ReadMouseIdentity(MouseIdentityFiles());
+    if (g_mouseIdentity.found && !simulated) {
+        const device::MouseIdentity& id = g_mouseIdentity.identity;
+        device::SetMouseRows(id.vendorId, id.productId, id.kind);
+    }
+    return g_mouseIdentity;
+}
+
+const device::MouseIdentityRead& CurrentMouseIdentity() {
+    return g_mouseIdentity;
 }

@@ -9,7 +9,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "device/mouse_identity.h"
 #include "platform/hid/hid_backend.h"
 
 struct HidBackendChoice {
@@ -21,3 +23,15 @@ struct HidBackendChoice {
 HidBackendChoice ChooseHidBackend(const char* value);
 // ChooseHidBackend(getenv("VELDMARK_HID")).
 HidBackendChoice ChooseHidBackendFromEnvironment();
+
+// The files that may name the mouse's identity, in the order they are
+// tried: the user's configuration folder ($XDG_CONFIG_HOME, default
+// ~/.config, + the application name), then the installation's data prefix.
+std::vector<std::string> MouseIdentityFiles();
+// Reads the mouse's identity and gives it to the catalogue's mouse rows,
+// except for a program on the simulated devices (whose mouse is the one the
+// catalogue ships with). Start-up only, before any thread reads the
+// catalogue. The result says what was used and which files were refused.
+const device::MouseIdentityRead& ConfigureMouseIdentity(bool simulated);
+// What the last ConfigureMouseIdentity found.
+const device::MouseIdentityRead& CurrentMouseIdentity();

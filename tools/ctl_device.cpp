@@ -220,6 +220,11 @@ int ListCollections(platform::hid::HidBackend& backend, std::ostream& out, std::
     }
     device::CSlotList slots;
     DiscoverOnce(backend, slots);
+    const device::MouseIdentityRead& mouse = CurrentMouseIdentity();
+    out << device::DescribeMouseIdentity(mouse) << '\n';
+    for (const std::string& refused : mouse.refused) {
+        err << "veldmarkctl: not used: " << refused << '\n';
+    }
     out << entries.size() << " HID collection(s) on the " << backend.Name() << " backend\n";
     for (const platform::hid::CollectionEntry& entry : entries) {
         device::InterfaceRecord identity = device::ParsePathIdentity(entry.path);

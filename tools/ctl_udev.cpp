@@ -6,6 +6,7 @@
 #include "device/hid_identity.h"
 #include "platform/hid/linux/linux_backend.h"
 #include "platform/hid/linux/udev_rules.h"
+#include "tools/backend_choice.h"
 
 std::string CatalogueUdevRules() {
     std::vector<platform::hid::UdevRuleDevice> devices;
@@ -46,6 +47,9 @@ int RunUdevRulesCommand(const std::vector<std::string>& args, std::ostream& out,
     if (!args.empty()) {
         err << "veldmarkctl udev-rules: takes no arguments\n";
         return 2;
+    }
+    for (const std::string& refused : CurrentMouseIdentity().refused) {
+        err << "veldmarkctl udev-rules: not used: " << refused << '\n';
     }
     out << CatalogueUdevRules();
     return 0;

@@ -2,13 +2,17 @@
 // Each command group lives in its own ctl_<group> file and joins the table
 // below with one line.
 
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/backend_choice.h"
 #include "tools/ctl_device.h"
+#include "tools/ctl_key.h"
 #include "tools/ctl_macro.h"
 #include "tools/ctl_profile.h"
 #include "tools/ctl_sim.h"
@@ -33,6 +37,7 @@ constexpr CommandGroup kCommands[] = {
     {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
     {"macro", RunMacroCommand, "macro <cmd> <kind>    macros (veldmarkctl macro for more)"},
+    {"key", RunKeyCommand, "key list|set <kind> …  key functions (veldmarkctl key for more)"},
     {"sim", RunSimCommand,
      "sim <cmd> <kind> ...  simulated devices of the running app (veldmarkctl sim for more)"},
     {"ui", RunUiCommand,
@@ -61,6 +66,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // The mouse's identity file decides which devices the catalogue names.
+    const char* hid = std::getenv("VELDMARK_HID");
+    ConfigureMouseIdentity(hid != nullptr && std::string_view(hid).starts_with("sim"));
     for (const CommandGroup& command : kCommands) {
         if (name == command.name) {
             // A command that runs out of memory or meets a library's

@@ -131,4 +131,21 @@ TEST_F(KeyRoutesTest, CommitReportsAMacroImageTooLargeAndStops) {
     }
 }
 
+TEST_F(KeyRoutesTest, ACommandLineChangeIsStoredShownAndSentByTheProgram) {
+    app::KeyRequest request{"key set mouse 3 " + std::to_string(0x200106), ""};
+    app::HandleKeyRequest(*window, request);
+    EXPECT_EQ(request.reply, "ok");
+    EXPECT_EQ(KeyBytesAt(sim::MousePositionOfButton(3)), (std::vector<uint8_t>{0x20, 0x01, 0x06}));
+    EXPECT_EQ(StoredAssignment(3), 0x200106);
+    auto* list = dynamic_cast<ui::ListBase*>(OnMouse("device_setkeyinfo_list"));
+    EXPECT_EQ(list->GetItem(3)->GetItemAt(1)->GetText(), "Ctrl+C");
+    for (const char* bad : {"key set mouse 10 1", "key set mouse 3 16777216", "key set headset 1 1",
+                            "key set mouse 3", "key set mouse 3 1 2"}) {
+        app::KeyRequest refused{bad, ""};
+        app::HandleKeyRequest(*window, refused);
+        EXPECT_EQ(refused.reply.rfind("error:", 0), 0u) << bad;
+    }
+    EXPECT_EQ(StoredAssignment(3), 0x200106);
+}
+
 }  // namespace

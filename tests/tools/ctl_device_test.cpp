@@ -5,12 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "device/catalogue.h"
 #include "sim/sim_bus.h"
+#include "tools/backend_choice.h"
+#include "tools/ctl_udev.h"
 
 namespace {
 
@@ -125,6 +132,62 @@ TEST(CtlDeviceWatch, ReportsArrivalsTheFirstPassAndARemovalInOrder) {
     EXPECT_LT(arrived, first);
     EXPECT_LT(first, removed);
     EXPECT_EQ(Count(text, "arrived"), 2u);  // command and event interface
+}
+
+}  // namespace
+
+namespace {
+
+// The mouse's identity file, read as veldmarkctl reads it at start.
+class CtlMouseIdentityTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/veldmark-ctl-ids-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+        ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        std::filesystem::create_directories(root + "/VARNE VK-R20 Mechanical Keyboard");
+    }
+    void TearDown() override {
+        device::SetMouseRows(0, 0, device::kKindMouse);
+        ConfigureMouseIdentity(true);
+        std::filesystem::remove_all(root);
+    }
+    void WriteIds(const std::string& text) {
+        std::ofstream(root + "/VARNE VK-R20 Mechanical Keyboard/mouse-ids.conf") << text;
+    }
+    std::string root;
+};
+
+TEST_F(CtlMouseIdentityTest, ListShowsItAndTheRulesLetTheUserOpenTheMouse) {
+    WriteIds("vendor 3554\nproduct f508\nlink slow\n");
+    ConfigureMouseIdentity(false);
+    auto bus = sim::MakeBus("keyboard");
+    Output o;
+    ASSERT_EQ(ListCollections(*bus, o.out, o.err), 0);
+    EXPECT_NE(o.out.str().find("mouse identity: vid 3554 pid f508, slow mouse, from " + root),
+              std::string::npos)
+        << o.out.str();
+    Output rules;
+    ASSERT_EQ(RunUdevRulesCommand({}, rules.out, rules.err), 0);
+    EXPECT_NE(rules.out.str().find("ATTRS{idVendor}==\"3554\", ATTRS{idProduct}==\"f508\""),
+              std::string::npos)
+        << rules.out.str();
+}
+
+TEST_F(CtlMouseIdentityTest, AMalformedFileIsNamedAndTheCatalogueStaysAsShipped) {
+    WriteIds("vendor 3554\n");
+    ConfigureMouseIdentity(false);
+    auto bus = sim::MakeBus("keyboard");
+    Output o;
+    ASSERT_EQ(ListCollections(*bus, o.out, o.err), 0);
+    EXPECT_NE(o.out.str().find("mouse identity: none"), std::string::npos);
+    EXPECT_NE(o.err.str().find("mouse-ids.conf: no product line"), std::string::npos)
+        << o.err.str();
+    Output rules;
+    ASSERT_EQ(RunUdevRulesCommand({}, rules.out, rules.err), 0);
+    EXPECT_EQ(rules.out.str().find("# mouse\n"), std::string::npos);
+    EXPECT_EQ(device::InterfaceCatalogue()[2].vendorId, 0);
 }
 
 }  // namespace
