@@ -40,6 +40,7 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     static constexpr uint32_t kColorGroupSize = 512;
     static constexpr uint8_t kNoPosition = 255;
     static constexpr int kFnKey = 110;
+    static constexpr size_t kMacroUnitBytes = 128;
     using SettingsRecord = std::array<uint8_t, kRecordSize>;
     using SystemWords = CKeyboardProfiledata::SystemWords;
 
@@ -88,6 +89,10 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     // nothing (0) when no key table was read at connection.
     int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys) override;
     int UploadProfileKeys(int profile) override;
+    // Writes the macro image of the keyboard's macro store: 0 when sent or
+    // nothing to send, -1 when it could not be made or written, n > 0 when
+    // it is n - 1 units of 4 bytes too large for the macro memory.
+    int UploadMacros() override;
 
     // Custom colours (lighting mode 20).
     void SetCustomGroup(int group);
@@ -119,7 +124,6 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
 
     SystemWords GetSystemWords() const { return m_systemWords; }
     void SetSystemWords(uint32_t word0, uint32_t word1, uint32_t word2);
-    const std::vector<KeyEntry>& GetKeyList() const { return m_keys; }
 
     // --- inspection -------------------------------------------------------------------
     CKeyboardProfiledata& KeyboardDocument() { return *m_doc; }
@@ -165,5 +169,4 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     LightingMirror m_mirror;
     LightingMirror m_previousMirror;
     SystemWords m_systemWords{};
-    std::vector<KeyEntry> m_keys;
 };
