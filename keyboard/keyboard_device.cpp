@@ -5,6 +5,7 @@
 
 #include "keyboard/keyboard_tables.h"
 #include "profile/macro_image.h"
+#include "profile/macro_records.h"
 #include "profile/macro_store.h"
 
 namespace {
@@ -499,13 +500,6 @@ int CVeldmarkKeyboardDevice::ApplyLighting() {
     return 1;
 }
 
-// The keyboard runs its own lighting: the preview is shown, never sent.
-void CVeldmarkKeyboardDevice::PushFrame() {
-    if (IsLightingActive()) {
-        ShowFrame();
-    }
-}
-
 void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
     CDeviceChannel& channel = Channel();
     m_preview.StartTiming(Engine().Now());
@@ -545,11 +539,6 @@ void CVeldmarkKeyboardDevice::ResetProfile() {
     RefreshPage();
 }
 
-void CVeldmarkKeyboardDevice::SetSystemWords(uint32_t word0, uint32_t word1, uint32_t word2) {
-    m_systemWords = {word0, word1, word2};
-    m_doc->WriteSystemStages(m_systemWords);
-}
-
 void CVeldmarkKeyboardDevice::SetProfilePaths() {
     CVeldmarkUSBDevice::SetProfilePaths();
 }
@@ -576,43 +565,11 @@ LightInfoRecord CVeldmarkKeyboardDevice::GetLightInfo() const {
     return m_lightInfo;
 }
 
-// --- page
-// ------------------------------------------------------------------------------------------
-
-void CVeldmarkKeyboardDevice::InitPage() {
-    InitKindPage();
-}
-
-void CVeldmarkKeyboardDevice::InitKindPage() {
-    if (GetPageLayout().empty()) {
-        CVeldmarkUSBDevice::InitPage();
-    } else if (auto* area = FindSubControl<ui::Container>("keyboard_device_key_light")) {
-        BindPanel(*area);
+void CVeldmarkKeyboardDevice::ValidateMacroKeys() {
+    LoadMacroNames();
+    std::vector<KeyEntry> keys = GetKeyList();
+    if (macro::ResetMissingMacros(keys, static_cast<int>(m_macroNames.size()))) {
+        SetKeyList(keys);
+        RefreshKeyDisplay();
     }
-    BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
-    LoadProfile();
-    RefreshPage();
-}
-
-void CVeldmarkKeyboardDevice::RefreshPage() {
-    RefreshEditorLists();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->ShowLightInfo(m_lightInfo);
-    }
-}
-
-void CVeldmarkKeyboardDevice::RefreshEditorLists() {
-    LoadEditorLists();
-    auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor());
-    if (editor == nullptr) {
-        return;
-    }
-    std::vector<std::string> names = m_modeNames;
-    std::vector<bool> visible = m_modeVisible;
-    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
-    visible.resize(names.size(), true);
-    editor->InitModes(names, visible, kMaxSpeed, kMaxSpeed);
 }
