@@ -42,6 +42,8 @@ class KeyButtonView {
     virtual void ShowKeyTexts(const std::string& name, const std::string& assignment) = 0;
     virtual const std::string& GetKeyName() const = 0;
     virtual const std::string& GetAssignmentText() const = 0;
+    // Non-zero marks a key that does something other than its own key.
+    virtual void SetKeySetFlag(int /*flag*/) {}
 };
 
 // The page's key assignment editor ("KeySetControlItem"): shows one key's

@@ -4,6 +4,9 @@
 #include <chrono>
 
 #include "keyboard/keyboard_tables.h"
+#include "profile/macro_image.h"
+#include "profile/macro_records.h"
+#include "profile/macro_store.h"
 
 namespace {
 
@@ -296,8 +299,43 @@ int CVeldmarkKeyboardDevice::UploadKeyTable(int profile, const std::vector<KeyEn
 }
 
 int CVeldmarkKeyboardDevice::UploadProfileKeys(int profile) {
-    const std::vector<KeyEntry> keys = m_keys;
+    const std::vector<KeyEntry> keys = GetKeyList();
     return UploadKeyTable(profile, keys);
+}
+
+// --- macros -------------------------------------------------------------------------------------
+
+// The keyboard's macro memory is 128 bytes per unit of device information
+// byte 6; before any keyboard answered, the size every keyboard reports.
+// Result 0 when sent or nothing to send, -1 when the image could not be made
+// or written, n > 0 when it is n - 1 units of 4 bytes too large.
+int CVeldmarkKeyboardDevice::UploadMacros() {
+    CDeviceChannel& channel = Channel();
+    if (channel.IsOpen()) {
+        (void)channel.ReadDeviceInfo(std::span(m_deviceInfo, CDeviceChannel::kDeviceInfoSize));
+    }
+    const uint8_t units =
+        m_deviceInfo[6] != 0 ? m_deviceInfo[6] : CDeviceChannel::kMacroUnitsForced;
+    const size_t capacity = kMacroUnitBytes * units;
+    const MacroImage image =
+        MacroImage::FromStore(ProfileFolder(), profile::MacroStore::kListName, capacity);
+    switch (image.GetStatus()) {
+        case MacroImage::Status::NoMacros:
+            return 0;
+        case MacroImage::Status::TooLarge:
+            return image.ExcessUnits(capacity);
+        case MacroImage::Status::NoMemory:
+            return -1;
+        case MacroImage::Status::Built:
+            break;
+    }
+    if (!channel.IsOpen()) {
+        return 0;
+    }
+    const int begin = channel.BeginWrite();
+    const int write = channel.WriteMacroImage(image.Bytes());
+    const int end = channel.EndWrite();
+    return FirstFailure({begin, write, end}) == channel_result::kOk ? 0 : -1;
 }
 
 // --- key events -------------------------------------------------------------------------------
@@ -462,13 +500,6 @@ int CVeldmarkKeyboardDevice::ApplyLighting() {
     return 1;
 }
 
-// The keyboard runs its own lighting: the preview is shown, never sent.
-void CVeldmarkKeyboardDevice::PushFrame() {
-    if (IsLightingActive()) {
-        ShowFrame();
-    }
-}
-
 void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
     CDeviceChannel& channel = Channel();
     m_preview.StartTiming(Engine().Now());
@@ -493,7 +524,7 @@ void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
 int CVeldmarkKeyboardDevice::LoadProfile() {
     SetProfilePaths();
     m_doc->Load(m_doc->GetProfilePath());
-    m_keys = m_doc->ReadKeyList();
+    m_doc->ReadKeyList();
     ApplyLighting();
     m_systemWords = m_doc->ReadSystemStages();
     return 1;
@@ -501,16 +532,11 @@ int CVeldmarkKeyboardDevice::LoadProfile() {
 
 void CVeldmarkKeyboardDevice::ResetProfile() {
     m_doc->Load(DefaultDocumentPath());
-    m_keys = m_doc->ReadKeyList();
+    m_doc->ReadKeyList();
     ApplyLighting();
     m_systemWords = m_doc->ReadSystemStages();
     SaveProfile();
     RefreshPage();
-}
-
-void CVeldmarkKeyboardDevice::SetSystemWords(uint32_t word0, uint32_t word1, uint32_t word2) {
-    m_systemWords = {word0, word1, word2};
-    m_doc->WriteSystemStages(m_systemWords);
 }
 
 void CVeldmarkKeyboardDevice::SetProfilePaths() {
@@ -539,43 +565,11 @@ LightInfoRecord CVeldmarkKeyboardDevice::GetLightInfo() const {
     return m_lightInfo;
 }
 
-// --- page
-// ------------------------------------------------------------------------------------------
-
-void CVeldmarkKeyboardDevice::InitPage() {
-    InitKindPage();
-}
-
-void CVeldmarkKeyboardDevice::InitKindPage() {
-    if (GetPageLayout().empty()) {
-        CVeldmarkUSBDevice::InitPage();
-    } else if (auto* area = FindSubControl<ui::Container>("keyboard_device_key_light")) {
-        BindPanel(*area);
+void CVeldmarkKeyboardDevice::ValidateMacroKeys() {
+    LoadMacroNames();
+    std::vector<KeyEntry> keys = GetKeyList();
+    if (macro::ResetMissingMacros(keys, static_cast<int>(m_macroNames.size()))) {
+        SetKeyList(keys);
+        RefreshKeyDisplay();
     }
-    BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
-    LoadProfile();
-    RefreshPage();
-}
-
-void CVeldmarkKeyboardDevice::RefreshPage() {
-    RefreshEditorLists();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->ShowLightInfo(m_lightInfo);
-    }
-}
-
-void CVeldmarkKeyboardDevice::RefreshEditorLists() {
-    LoadEditorLists();
-    auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor());
-    if (editor == nullptr) {
-        return;
-    }
-    std::vector<std::string> names = m_modeNames;
-    std::vector<bool> visible = m_modeVisible;
-    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
-    visible.resize(names.size(), true);
-    editor->InitModes(names, visible, kMaxSpeed, kMaxSpeed);
 }

@@ -25,11 +25,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/report_rate_page.h"
 #include "device/usb_device.h"
 #include "keyboard/keyboard_preview.h"
 #include "profile/keyboard_profile.h"
 
-class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
+namespace ui {
+class Option;
+}
+
+class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage {
   public:
     static constexpr std::string_view kClassName = "VeldmarkKeyboardDevice";
     static constexpr int kKind = 1;
@@ -40,6 +45,7 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     static constexpr uint32_t kColorGroupSize = 512;
     static constexpr uint8_t kNoPosition = 255;
     static constexpr int kFnKey = 110;
+    static constexpr size_t kMacroUnitBytes = 128;
     using SettingsRecord = std::array<uint8_t, kRecordSize>;
     using SystemWords = CKeyboardProfiledata::SystemWords;
 
@@ -88,6 +94,10 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     // nothing (0) when no key table was read at connection.
     int UploadKeyTable(int profile, const std::vector<KeyEntry>& keys) override;
     int UploadProfileKeys(int profile) override;
+    // Writes the macro image of the keyboard's macro store: 0 when sent or
+    // nothing to send, -1 when it could not be made or written, n > 0 when
+    // it is n - 1 units of 4 bytes too large for the macro memory.
+    int UploadMacros() override;
 
     // Custom colours (lighting mode 20).
     void SetCustomGroup(int group);
@@ -101,13 +111,9 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     // A key event of the keyboard (input thread): position pressed or released.
     void OnDeviceKeyEvent(int position, bool pressed);
 
-    // --- profile and page -----------------------------------------------------------
-    void InitPage() override;
-    void InitKindPage() override;
+    // --- profile --------------------------------------------------------------------
     int LoadProfile() override;
     int ApplyLighting() override;
-    void RefreshPage() override;
-    void RefreshEditorLists() override;
     void ResetProfile() override;
     void SetProfilePaths() override;
     std::string GetProfilePath() const override;
@@ -115,11 +121,57 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     void SetTypeCode(int code) override;
     void SetLightInfo(const LightInfoRecord& record) override;
     LightInfoRecord GetLightInfo() const override;
+    // Keys that play a macro the store no longer has get their default back.
+    void ValidateMacroKeys() override;
+
+    // --- page (keyboard_page.cpp) ---------------------------------------------------------
+    void InitPage() override;
+    void InitKindPage() override;
+    // Shows the object's state: editor lists, key texts, lighting, the three
+    // key flags, repeat rate and delay, the repeat field and the report rate.
+    void RefreshPage() override;
+    void RefreshEditorLists() override;
+    // Every key button's tool-tip names its key and what it does now; a key
+    // that does something else than its own key is marked.
+    void RefreshKeyDisplay() override;
+    void ShowKeyText(int index, const std::string& text);
+    void SelectKey(int index) override;
+    // The base's tabs; the lighting tab (1) enables the Fn key, the key tab
+    // (2) disables it.
+    void SetFunctionMode(int mode) override;
     void PushFrame() override;
 
+    // System settings: "SystemStages" word 0 = repeat rate | repeat delay << 16,
+    // word 1 = 6-key flag | report rate << 16, word 2 = W-key flag | Windows-key
+    // lock << 16.
     SystemWords GetSystemWords() const { return m_systemWords; }
+    // Stores the words and writes "SystemStages" into the document.
     void SetSystemWords(uint32_t word0, uint32_t word1, uint32_t word2);
-    const std::vector<KeyEntry>& GetKeyList() const { return m_keys; }
+    // Options 0-3; any other number selects option 0.
+    void SelectPollingRate(int n);
+    void SelectRepeatDelay(int n);
+    void ShowRepeatDelay(int n);
+    void SetWinLockOption(bool on);
+    void SetWFlagOption(bool on);
+    void Set6FlagOption(bool on);
+    bool IsWinLockOption() const;
+    bool IsWFlagOption() const;
+    bool Is6FlagOption() const;
+    void SetRepeatRate(int value);
+    int GetRepeatRate() const;
+    void ClearRepeatInput();
+    void ShowRepeatHint();
+
+    // What the page's own controls change (the main window saves the profile
+    // afterwards). The report rate and the three flags return true when the
+    // keyboard's settings record needs writing; the repeat delay and rate
+    // return the value the desktop is to take.
+    bool SelectReportRateOption(int n) override;
+    bool OnWinLockChanged();
+    bool OnWFlagChanged();
+    bool On6FlagChanged();
+    int OnRepeatDelaySelected(int n);
+    int OnRepeatRateChanged();
 
     // --- inspection -------------------------------------------------------------------
     CKeyboardProfiledata& KeyboardDocument() { return *m_doc; }
@@ -140,6 +192,12 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
 
   private:
     void Construct();
+    // A language key in the window's current language (through the page's
+    // hidden label, so it follows a language switch).
+    std::string Translate(std::string_view key);
+    ui::Option* OptionNamed(std::string_view name) const;
+    void SetHalf(size_t word, bool high, int value);
+    void LoadMacroNames();
     void LightingThread(ui::StopSignal& stop);
     void BuildMaps(int positions);
     void ClearTables();
@@ -165,5 +223,6 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice {
     LightingMirror m_mirror;
     LightingMirror m_previousMirror;
     SystemWords m_systemWords{};
-    std::vector<KeyEntry> m_keys;
+    std::vector<std::string> m_macroNames;
+    ui::Control* m_translator = nullptr;
 };

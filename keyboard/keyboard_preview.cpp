@@ -260,8 +260,13 @@ uint8_t KeyboardPreview::LayoutAt(int x, int y) {
     return kColumnLayout[x][y];
 }
 
+// A 32-bit xorshift, scaled to the modulus by a multiply: cheap enough for
+// the sparkle's dozen draws a frame.
 uint8_t KeyboardPreview::Random(uint8_t modulus) {
-    return static_cast<uint8_t>(m_random() % modulus);
+    m_random ^= m_random << 13;
+    m_random ^= m_random >> 17;
+    m_random ^= m_random << 5;
+    return static_cast<uint8_t>((uint64_t{m_random} * modulus) >> 32);
 }
 
 uint8_t KeyboardPreview::Brightness() const {
@@ -275,35 +280,38 @@ void KeyboardPreview::SetLed(int led, const device::Rgb& colour, uint8_t alpha) 
     }
 }
 
-void KeyboardPreview::Light(int led) {
+void KeyboardPreview::Light(int led, bool multi) {
     if (led < 0 || led >= kNoLed) {
         return;
     }
     m_keys.SetLevel(led, kLit);
-    if (m_engine.GetLightingParams().multi) {
+    if (multi) {
         m_keys.SetHue(led, Random(kHueCount));
     }
 }
 
-void KeyboardPreview::ShowGlow(int led) {
-    const device::LightingParams p = m_engine.GetLightingParams();
+void KeyboardPreview::ShowGlow(int led, const device::LightingParams& p, uint8_t brightness) {
     const device::Rgb colour =
         p.multi ? kColorWheel[m_keys.Hue(led)] : device::Rgb{p.red, p.green, p.blue};
-    SetLed(led, colour, Scale(device::BrightnessLevel(p.brightness), m_keys.Level(led)));
+    SetLed(led, colour, Scale(brightness, m_keys.Level(led)));
 }
 
 void KeyboardPreview::DecayAndGlowAll() {
+    const device::LightingParams p = m_engine.GetLightingParams();
+    const uint8_t b = device::BrightnessLevel(p.brightness);
     for (int k = 0; k < kPreviewLeds; ++k) {
         m_keys.DecayKeyLevel(k, true);
-        ShowGlow(k);
+        ShowGlow(k, p, b);
     }
 }
 
 void KeyboardPreview::DecayAndGlowPath() {
-    for (const uint8_t p : kPathOrder) {
-        if (p < kNoLed) {
-            m_keys.DecayKeyLevel(p, true);
-            ShowGlow(p);
+    const device::LightingParams p = m_engine.GetLightingParams();
+    const uint8_t b = device::BrightnessLevel(p.brightness);
+    for (const uint8_t led : kPathOrder) {
+        if (led < kNoLed) {
+            m_keys.DecayKeyLevel(led, true);
+            ShowGlow(led, p, b);
         }
     }
 }
@@ -361,11 +369,12 @@ void KeyboardPreview::SetAllMasks(int column, int bit) {
 }
 
 void KeyboardPreview::LightMaskedKeys() {
+    const bool multi = m_engine.GetLightingParams().multi != 0;
     for (int x = 0; x < kLayoutColumns; ++x) {
         const uint8_t bits = MaskUnion(x);
         for (int y = 0; y < device::kLayoutRows; ++y) {
             if (bits & (1u << y)) {
-                Light(kColumnLayout[x][y]);
+                Light(kColumnLayout[x][y], multi);
             }
         }
     }

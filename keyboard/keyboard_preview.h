@@ -25,7 +25,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <random>
 
 #include "device/lighting_engine.h"
 #include "device/lighting_tables.h"
@@ -172,8 +171,9 @@ class KeyboardPreview {
     uint8_t Brightness() const;
     void SetLed(int led, const device::Rgb& colour, uint8_t alpha);
     // Lights LED k for the glow: level 255 and, with multi-colour, a new hue.
-    void Light(int led);
-    void ShowGlow(int led);
+    void Light(int led, bool multi);
+    // The glow colour of a key at its level.
+    void ShowGlow(int led, const device::LightingParams& p, uint8_t brightness);
     void DecayAndGlowAll();
     void DecayAndGlowPath();
     void SetAllMasks(int column, int bit);
@@ -185,7 +185,7 @@ class KeyboardPreview {
 
     device::LightingEngine& m_engine;
     device::KeyLevels& m_keys;
-    std::minstd_rand m_random;
+    uint32_t m_random;  // xorshift state, never 0
 
     // Lighting-thread state.
     uint8_t m_sweepState = 0;

@@ -172,8 +172,15 @@ void KeyboardPreview::FrameRingRainbow() {
 }
 
 uint8_t KeyboardPreview::PathLookup(uint8_t led) {
-    const auto* end = kPathOrder.end();
-    return std::find(kPathOrder.begin(), end, led) != end && led < kNoLed ? led : kNoLed;
+    // Which LEDs the path holds, worked out once instead of searched per call.
+    static const std::array<bool, 256> kOnPath = [] {
+        std::array<bool, 256> onPath{};
+        for (const uint8_t entry : kPathOrder) {
+            onPath[entry] = entry < kNoLed;
+        }
+        return onPath;
+    }();
+    return kOnPath[led] ? led : kNoLed;
 }
 
 // --- sweeps, sparkles and pulses ----------------------------------------------------------------
@@ -392,6 +399,8 @@ void KeyboardPreview::KeyGlowEvent(int key, int event) {
 }
 
 void KeyboardPreview::FrameKeyGlow() {
+    const device::LightingParams p = m_engine.GetLightingParams();
+    const uint8_t b = device::BrightnessLevel(p.brightness);
     for (int k = 0; k < kPreviewLeds; ++k) {
         const uint8_t level = m_keys.Level(k);
         if (m_keyState[k] == kKeyRising) {
@@ -399,7 +408,7 @@ void KeyboardPreview::FrameKeyGlow() {
         } else if (m_keyState[k] == kKeyFalling) {
             m_keys.SetLevel(k, static_cast<uint8_t>(std::max(0, level - 5)));
         }
-        ShowGlow(k);
+        ShowGlow(k, p, b);
     }
 }
 
@@ -481,11 +490,12 @@ void KeyboardPreview::FrameShow() {
     constexpr uint8_t kEndLed = 124;
     constexpr uint8_t kRippleLed = 52;
     const uint8_t phase = m_engine.Phase();
+    const bool multi = m_engine.GetLightingParams().multi != 0;
     switch (m_sweepState) {
         case 0:
             for (const uint8_t led : kShowRowTable[phase < kShowRows ? phase : 0]) {
                 if (led != kNoEntry) {
-                    Light(led);
+                    Light(led, multi);
                 }
             }
             if (phase + 1 >= kShowRows) {
@@ -498,7 +508,7 @@ void KeyboardPreview::FrameShow() {
         case 1:
             if (phase <= 30) {
                 for (const uint8_t led : kShowPairTable[phase % kShowPairs]) {
-                    Light(led);
+                    Light(led, multi);
                 }
                 m_engine.SetPhase(static_cast<uint8_t>(phase + 1));
             } else if (m_keys.Level(kWaitLed) == 0) {

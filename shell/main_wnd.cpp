@@ -13,6 +13,7 @@
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
 #include "shell/routes_headset.h"
+#include "shell/routes_keyboard.h"
 #include "shell/routes_keys.h"
 #include "shell/routes_macros.h"
 #include "shell/routes_mouse.h"
@@ -76,6 +77,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     AddWindowRoutes();
     AddRecoilRoutes(m_routes, *this);
     AddKeyRoutes(m_routes, *this);
+    AddKeyboardRoutes(m_routes, *this);
     AddMouseRoutes(m_routes, *this);
     AddMacroRoutes(m_routes, *this);
     AddHeadsetRoutes(m_routes, *this);

@@ -13,6 +13,7 @@
 #include "profile/key_records.h"
 #include "shell/main_wnd.h"
 #include "shell/message_box.h"
+#include "shell/routes_keyboard.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ using ui::notify::kItemSelect;
 using ui::notify::kKillFocus;
 using ui::notify::kSelectChanged;
 
+constexpr int kLightingMode = 1;
 constexpr int kKeySettingsMode = 2;
 constexpr int kMessageDpi = 96;
 constexpr KeyAssignment kLeftClick{0, 0x10, 0x01, 0x00, 0};
@@ -228,6 +230,8 @@ void AddKeyRoutes(app::EventRoutes& routes, CMainWnd& wnd) {
         CVeldmarkUSBDevice* page = wnd.CurrentPage();
         if (page != nullptr && page->GetFunctionMode() == kKeySettingsMode) {
             app::ChooseKeyToEdit(wnd, *page, call.index);
+        } else if (page != nullptr && page->GetFunctionMode() == kLightingMode) {
+            app::PaintKeyboardKey(*page, call.index);
         }
     });
     on(kClick, "key_butt_keysave", apply);

@@ -35,7 +35,7 @@ class CDeviceKeyButtonUI : public ui::Button, public LedControlView, public KeyB
     void SetLightOn(bool on);
     // 0 = the key does what it is labelled; non-zero shows the key-set image.
     int GetKeySetFlag() const { return m_keySet; }
-    void SetKeySetFlag(int flag);
+    void SetKeySetFlag(int flag) override;
     bool IsKeySelected() const { return m_selected; }
     void SetKeySelected(bool selected);
 

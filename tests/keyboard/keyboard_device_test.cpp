@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "profile/macro_records.h"
+#include "profile/macro_store.h"
 #include "tests/keyboard/keyboard_page_fixture.h"
 
 namespace {
@@ -271,6 +273,38 @@ TEST_F(KeyboardDeviceTest, LedIndicesBeyondTheColourGroupAreLeftOut) {
     EXPECT_EQ(std::vector<uint8_t>(group.begin() + 429, group.begin() + 432),
               (std::vector<uint8_t>{10, 20, 30}));
     EXPECT_EQ(std::count(group.begin(), group.end(), 0), 512 - 3);
+}
+
+// Two macros of 16 + 2 × 6 bytes of header and blocks: 2297 events fill the
+// 9216 bytes of macro memory exactly; one more is 4 bytes too many.
+TEST_F(KeyboardDeviceTest, MacroImageIsSentWhenItFitsTheMemoryExactlyAndRefusedBeyond) {
+    Attach();
+    profile::MacroStore store;
+    store.SetFolder(page->ProfileFolder());
+    ASSERT_TRUE(store.Load().Ok());
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(store.Add().Ok());
+    }
+    auto save = [&](int index, int events) {
+        Json::Value list(Json::arrayValue);
+        for (int e = 0; e < events; ++e) {
+            list.append(macro::MakeEvent(e % 2 == 0, 1, 0x04, 20));
+        }
+        ASSERT_TRUE(store.SaveEvents(index, list).Ok());
+    };
+    save(0, 1000);
+    save(1, 1297);
+    EXPECT_EQ(page->UploadMacros(), 0);
+    const std::vector<uint8_t> memory = keyboard->firmware().MacroMemory();
+    EXPECT_EQ(std::vector<uint8_t>(memory.begin(), memory.begin() + 6),
+              (std::vector<uint8_t>{0xAA, 0x55, 0x00, 0x24, 0x02, 0x00}));
+    const size_t writes = Requests(sim::cmd::kWriteMacroImage).size();
+    EXPECT_EQ(writes, (9216u + 55) / 56);
+
+    save(1, 1298);
+    EXPECT_EQ(page->UploadMacros(), 2);
+    EXPECT_EQ(Requests(sim::cmd::kWriteMacroImage).size(), writes);
+    ExpectNoViolations();
 }
 
 TEST_F(KeyboardDeviceTest, KeyPressesOnTheKeyboardLightTheKeyInTheReactiveModes) {

@@ -87,6 +87,7 @@ for k, en, cn in [
     ('Logo', 'Logo', '标志灯'), ('Light_Set', 'Lighting: ', '灯效：'), ('Overall_Light_Set', 'Whole device: ', '整体灯效：'),
     ('Repeat_Delay_Time', 'Repeat delay: ', '重复延迟：'), ('ms', ' ms', ' 毫秒'),
     ('Repeat_input_text', 'Hold a key here to try the repeat settings', '在此按住按键测试重复速度'),
+    ('reset_repeat_text', 'Clear', '清空'), ('Key_Set', 'Now: ', '当前功能：'),
     # update window texts
     ('GetUpdateInfoText', 'Checking for updates...', '正在检查更新...'), ('HaveUpdateInfoText', 'Updates are available', '有可用的更新'),
     ('ISUpdateINGText', 'An update is running', '正在更新中'), ('NoUpdateInfoText', 'No update information', '没有更新信息'),

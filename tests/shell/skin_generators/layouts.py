@@ -153,7 +153,11 @@ w('XML/DeviceXml/keyboarddevice.xml', f'''
                         <Option name="repeat_delay_check_2" group="kb_repeat_delay" text="3" width="60"/>
                         <Option name="repeat_delay_check_3" group="kb_repeat_delay" text="4" width="60"/>
                     </HorizontalLayout>
-                    <RichEdit name="repeat_input_richedit" height="60"/>
+                    <Label name="keyboard_repeat_note" height="22" visible="false"/>
+                    <HorizontalLayout height="60" childpadding="8">
+                        <RichEdit name="repeat_input_richedit"/>
+                        <Button name="reset_repeat_btn" textkey="reset_repeat_text" width="90" height="30"/>
+                    </HorizontalLayout>
                 </VerticalLayout>
             </TabLayout>
         </VerticalLayout>
