@@ -1,5 +1,7 @@
 #include "device/discovery.h"
 
+#include <pthread.h>
+
 #include "device/hid_identity.h"
 #include "platform/trace/trace.h"
 
@@ -56,6 +58,7 @@ void CDeviceDiscovery::Stop() {
 }
 
 void CDeviceDiscovery::ThreadMain() {
+    pthread_setname_np(pthread_self(), "vm-discovery");
     while (!StopRequested()) {
         RunPass();
         std::unique_lock<std::mutex> lock(m_wakeMutex);

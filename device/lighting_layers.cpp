@@ -10,6 +10,7 @@ namespace {
 // Wheel positions stay inside the 192 distinct hues.
 constexpr uint8_t kHueCount = 192;
 constexpr uint8_t kBreathSteps = 128;
+constexpr uint8_t kLastBreathHue = 191;
 constexpr uint8_t kBlinkHueStep = 14;
 
 LedColor Shown(const Rgb& c, uint8_t alpha) {
@@ -86,7 +87,8 @@ void LightingLayers::Breathing(std::span<LedColor> frame) {
         const int level = s.breathLevel + e.speed + 4;
         if (level >= kBreathSteps) {
             s.breathLevel = 0;
-            s.breathWheel = NextHue(s.breathWheel, 1);
+            // A breathing layer walks the wheel once and stays on its last hue.
+            s.breathWheel = s.breathWheel < kLastBreathHue ? s.breathWheel + 1 : kLastBreathHue;
         } else {
             s.breathLevel = static_cast<uint8_t>(level);
         }

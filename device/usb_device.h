@@ -286,6 +286,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     void SyncThread(ui::StopSignal& stop, ui::ControlHandle self, ui::Dispatcher* dispatcher);
     void HandleEvent(uint16_t usage, ui::ControlHandle self, ui::Dispatcher* dispatcher);
     static void TraceStop(ui::StopResult result);
+    // "kb", "ms", "pad", "hs": the kind in thread names.
+    std::string ShortKindName() const;
     ui::Dispatcher* LoopDispatcher() const;
     bool FetchPublishedFrame();
 
@@ -339,6 +341,6 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     ui::Dispatcher* m_dispatcher = nullptr;
     int m_syncDelayMs = 500;
     std::function<void(int, bool)> m_keyEventHook;
-    ui::Worker m_lightingWorker{"lighting"};
-    ui::Worker m_syncWorker{"sync"};
+    ui::Worker m_lightingWorker{"vm-light"};
+    ui::Worker m_syncWorker{"vm-input"};
 };

@@ -1,5 +1,6 @@
 // The device object's two threads (lighting and input), the lighting state
 // they share with the UI thread, and the lists the lighting editor shows.
+#include <algorithm>
 #include <chrono>
 
 #include "device/lighting_tables.h"
@@ -13,6 +14,8 @@
 namespace {
 
 constexpr auto kPassWait = std::chrono::milliseconds(1);
+// Above every speed's threshold; the count never needs to go further.
+constexpr int kMaxTick = 255;
 
 device::LayerEntry ToLayer(const LightListEntry& e) {
     return {e.mode, e.brightness, e.speed, e.direction, e.multiColor,
@@ -41,6 +44,7 @@ void CVeldmarkUSBDevice::OpenSyncInterface(const std::string& path) {
     // The input thread reads the interface's description; it must not run
     // while the interface is (re)opened.
     TraceStop(m_syncWorker.Stop());
+    m_syncWorker.SetName("vm-input-" + ShortKindName());
     if (!m_eventChannel.IsOpen()) {
         std::lock_guard<std::mutex> lock(m_eventChannel.IoLock());
         if (m_eventChannel.Hid().Open(path, true, true, true, false)) {
@@ -53,6 +57,22 @@ void CVeldmarkUSBDevice::OpenSyncInterface(const std::string& path) {
             SyncThread(stop, self, dispatcher);
         })) {
         Trace("线程退出：：错误\n");
+    }
+}
+
+std::string CVeldmarkUSBDevice::ShortKindName() const {
+    switch (m_kind) {
+        case device::kKindKeyboard:
+            return "kb";
+        case device::kKindMouse:
+        case device::kKindSlowMouse:
+            return "ms";
+        case device::kKindMousePad:
+            return "pad";
+        case device::kKindHeadset:
+            return "hs";
+        default:
+            return "dev";
     }
 }
 
@@ -130,6 +150,7 @@ void CVeldmarkUSBDevice::ArmOptionTimer(int id, int delayMs) {
 
 void CVeldmarkUSBDevice::StartLightingThread(std::function<void(ui::StopSignal&)> body) {
     StopLightingThread();
+    m_lightingWorker.SetName("vm-light-" + ShortKindName());
     m_tick = 0;
     if (!m_lightingWorker.Start(std::move(body))) {
         Trace("线程退出：：错误\n");
@@ -157,8 +178,10 @@ void CVeldmarkUSBDevice::TraceStop(ui::StopResult result) {
 void CVeldmarkUSBDevice::RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed,
                                          int ticks) {
     const bool builtIn = mode < table.size() && table[mode].frame;
+    // The count runs on every pass, also while a custom effect plays, so a
+    // built-in mode chosen after one steps on its own time; it stays bounded.
+    m_tick = std::min(m_tick + ticks, kMaxTick);
     if (builtIn) {
-        m_tick += ticks;
         if (m_tick >= device::SpeedTicks(speed)) {
             table[mode].frame();
             m_tick = 0;

@@ -68,8 +68,8 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
       m_desktopApplier(std::make_unique<platform::settings::SettingsApplier>(
           m_services.desktop != nullptr ? *m_services.desktop : m_noDesktop)),
       m_ref(Ref()),
-      m_updateWorker("update check", &context.dispatcher),
-      m_lightSyncWorker("light sync", &context.dispatcher) {
+      m_updateWorker("vm-update", &context.dispatcher),
+      m_lightSyncWorker("vm-light-sync", &context.dispatcher) {
     SetTitle(app::kWindowTitle);
     SetMessageHandler([this](uint32_t message, intptr_t wParam, intptr_t lParam, bool& handled) {
         return OnMessage(message, wParam, lParam, handled);

@@ -65,6 +65,8 @@ class Worker {
     Worker& operator=(const Worker&) = delete;
 
     const std::string& Name() const { return m_name; }
+    // The thread's name from the next Start on (short: "vm-light-pad").
+    void SetName(std::string name);
     // Stops a running body first (as Stop). Returns false when a previous
     // body could not be stopped (the new one is not started).
     bool Start(std::function<void(StopSignal&)> body);

@@ -341,7 +341,7 @@ void CDeviceProfileUI::ShowMessage(const std::string& key, int value, bool withV
     if (window == nullptr) {
         return;
     }
+    // The same way as every other message: the application's message box.
     const std::string text = window->Context().language.Resolve(key);
-    window->Context().host.ShowMessageBox(window, "", withValue ? WithNumber(text, value) : text,
-                                          ui::MessageButtons::Ok);
+    ShowText(withValue ? WithNumber(text, value) : text);
 }

@@ -66,13 +66,17 @@ TEST_F(LightingLayersTest, BreathingClimbsTheCurveBySpeedPlusFour) {
     EXPECT_EQ(Led(1), (LedColor{10, 20, 30, 22 * 255 >> 8}));
 }
 
-TEST_F(LightingLayersTest, MultiColourBreathingMovesOneHuePerBreathAndKeepsCycling) {
+TEST_F(LightingLayersTest, MultiColourBreathingMovesOneHuePerBreathAndStopsAtTheLastHue) {
     Layers(6, {Entry(kLayerBreathing, 4, 1)});
     const int passesPerBreath = 128 / 8;
     Pass(passesPerBreath + 1);
     EXPECT_EQ(Led(0), Lit(kColorWheel[1], 8 * 255 >> 8));
-    Pass(192 * passesPerBreath);
-    EXPECT_EQ(Led(0), Lit(kColorWheel[1], 8 * 255 >> 8));  // round the wheel and on
+    Pass(189 * passesPerBreath);
+    EXPECT_EQ(Led(0), Lit(kColorWheel[190], 8 * 255 >> 8));
+    Pass(passesPerBreath);
+    EXPECT_EQ(Led(0), Lit(kColorWheel[191], 8 * 255 >> 8));
+    Pass(3 * passesPerBreath);  // no wrap to the first hue
+    EXPECT_EQ(Led(0), Lit(kColorWheel[191], 8 * 255 >> 8));
 }
 
 TEST_F(LightingLayersTest, SpectrumAtSpeedFourChangesColourEverySevenPasses) {

@@ -140,6 +140,30 @@ TEST_F(MousepadDeviceTest, ModeStepsAtTheThresholdOfItsSpeed) {
     }
 }
 
+// The tick count runs on while a custom effect plays: a built-in mode chosen
+// after it draws on the first pass instead of waiting a whole threshold.
+TEST_F(MousepadDeviceTest, TheTickCountRunsOnThroughACustomEffect) {
+    std::vector<device::LedColor> frame;
+    UseLighting(1, 4, 4, 0);
+    device::LedColor before;
+    do {  // up to a frame of the mode: the count starts from 0
+        page->Engine().SnapshotFrame(frame);
+        before = frame[0];
+        page->LightingPass();
+        page->Engine().SnapshotFrame(frame);
+    } while (frame[0] == before);
+    UseLighting(5, 4, 4, 0);  // a custom effect without steps: dark
+    for (int i = 0; i < 10; ++i) {
+        page->LightingPass();
+    }
+    page->Engine().SnapshotFrame(frame);
+    ASSERT_EQ(frame[0].alpha, 0);
+    UseLighting(1, 4, 4, 0);
+    page->LightingPass();
+    page->Engine().SnapshotFrame(frame);
+    EXPECT_NE(frame[0].alpha, 0);
+}
+
 TEST_F(MousepadDeviceTest, CustomModeWithoutStepsIsDarkAndRipplesLightUp) {
     UseLighting(5, 4, 4, 0);
     for (int i = 0; i < 10; ++i) {

@@ -148,3 +148,17 @@ TEST_F(UiScriptTest, TreeListsEveryControlBelowAName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiScriptTest, AProfileMessageComesInTheApplicationsMessageBox) {
+    StartWithPad();
+    EXPECT_EQ(Ask({"click", "profile_fun_spread_btn"}), "ok");
+    EXPECT_EQ(Ask({"set", "device_profile_name_edit", "text", "PROFILE 1"}), "ok");
+    const size_t plainBoxes = host->Host().CountCalls("message");
+    EXPECT_EQ(Ask({"click", "device_profile_edit_save_btn"}), "ok");
+    EXPECT_EQ(host->Host().CountCalls("modal msgwnd"), 1u);  // the name is taken
+    EXPECT_EQ(host->Host().CountCalls("message"), plainBoxes);
+}
+
+}  // namespace
