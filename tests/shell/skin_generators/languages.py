@@ -130,7 +130,7 @@ LAYOUT = {
     'double_click_text': ('Double-click speed', '双击速度'),
     'desktop_setting_not_offered_text': ('This desktop has no such setting; it is kept in the profile only.', '此桌面没有该设置，仅保存在配置文件中。'),
     'desktop_setting_failed_text': ('The desktop refused this setting:', '桌面未接受该设置：'), 'default_text': ('Restore defaults', '恢复默认'),
-    'keyset_fn_disable': ('Disabled', '禁用'), 'keyset_fn_mousekey': ('Mouse button', '鼠标按键'),
+    'keyset_fn_disable': ("The button's own function", '按键原有功能'), 'keyset_fn_mousekey': ('Mouse button', '鼠标按键'),
     'keyset_fn_swing': ('Cursor move', '光标移动'), 'keyset_fn_wheel': ('Wheel', '滚轮'), 'keyset_fn_dpi': ('Sensitivity', '灵敏度'),
     'keyset_fn_fire': ('Fire', '连发'), 'keyset_fn_keyboard': ('Keyboard key', '键盘按键'), 'keyset_fn_media': ('Media', '多媒体'),
     'keyset_fn_system': ('System', '系统'), 'keyset_fn_macro': ('Macro', '宏'), 'keyset_fn_gun': ('Gun key', '压枪键'),

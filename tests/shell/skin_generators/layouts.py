@@ -212,13 +212,17 @@ w('XML/DeviceXml/mousedevice.xml', f'''
         <Label name="text_test" visible="false"/>
         <TabLayout name="mouse_device_seting_layout">
             <HorizontalLayout childpadding="10">
+                <!-- The key list sits under the picture, wide enough for a
+                     button's name and its whole function side by side. -->
+                <VerticalLayout width="390" childpadding="6">
                 <SelectPanel name="mouse_select_panel" width="300" height="420" bkimage="common/device/mouse_body.png">
 {mkeys}
                         <DeviceKeyButton name="logo" float="true" pos="130,250,170,290" tooltipkey="mouse_logo_text" normalimage="common/device/mouse_logo.png" lightimage="common/key/key_light.png"/>
 {mleds}
 {mleds2}
                 </SelectPanel>
-                <List name="device_setkeyinfo_list" width="170" itemheight="30"/>
+                <List name="device_setkeyinfo_list" width="390" itemheight="30"/>
+                </VerticalLayout>
                 <TabLayout name="device_function_switch">
                     <TabLayout name="device_key_function_switch">
                         <LightSetControlUI name="LightControlItem"/>
@@ -372,10 +376,10 @@ w('XML/CustomControlXML/KeySetControl.xml', f'''
             {(chr(10) + '            ').join(pages)}
         </TabLayout>
         <HorizontalLayout height="32" childpadding="8">
-            <Button name="key_butt_keydefalut" textkey="key_default_text" width="110"/>
-            <Button name="key_butt_keysave" textkey="key_save_text" width="110"/>
-            <Button name="key_butt_keycancel" textkey="key_cancel_text" width="110"/>
-            <Button name="key_butt_prosave" textkey="key_upload_text" width="110"/>
+            <Button name="key_butt_keydefalut" textkey="key_default_text" width="96"/>
+            <Button name="key_butt_keysave" textkey="key_save_text" width="96"/>
+            <Button name="key_butt_keycancel" textkey="key_cancel_text" width="96"/>
+            <Button name="key_butt_prosave" textkey="key_upload_text" width="140"/>
         </HorizontalLayout>
     </VerticalLayout>
 </KeySetControl>

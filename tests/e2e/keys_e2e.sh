@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# Key functions end to end, as a person meets them: the program on the
+# simulated mouse under Xvfb, driven through veldmarkctl ui (and xdotool for
+# the key the editor captures), read back through veldmarkctl sim and the
+# profile. The forward button is opened on the picture and given every kind of
+# function the key editor offers, one after the other; each must reach the
+# mouse's key table byte for byte, the profile's key list and the key list
+# beside the picture. Then the program starts again in Chinese and the key
+# list names the functions in that language.
+#
+# Usage: tests/e2e/keys_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
+# VELDMARK_E2E_SHOTS=DIR keeps screenshots of the page for a person to look at.
+set -euo pipefail
+
+bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
+if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run xdotool python3; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
+    done
+    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
+    chmod 700 "$work/run"
+    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" \
+        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+        VELDMARK_HID=sim:mouse xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
+    exit $?
+fi
+
+ctl="$bin/veldmarkctl"
+ui() { "$ctl" ui "$1" --page mouse "${@:2}"; }
+passed=0
+failed=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        passed=$((passed + 1))
+        echo "ok: $1"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1: expected '$2', got '$3'"
+    fi
+}
+# `count` bytes from `offset` of a `veldmarkctl sim memory` dump, space separated.
+bytes_at() {  # bytes_at DUMP OFFSET COUNT
+    printf '%s\n' "$1" | python3 -c '
+import sys
+memory = {}
+for line in sys.stdin:
+    words = line.split()
+    if words and words[0].endswith(":"):
+        base = int(words[0][:-1], 16)
+        for i, word in enumerate(words[1:]):
+            memory[base + i] = word
+start, count = int(sys.argv[1]), int(sys.argv[2])
+print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
+}
+# Polls a command until it prints `want` (5 s at most); prints what it saw last.
+wait_for() {  # wait_for WANT COMMAND...
+    local want=$1 seen=""
+    shift
+    for _ in $(seq 50); do
+        seen=$("$@" 2>/dev/null || true)
+        [ "$seen" = "$want" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$seen"
+}
+shot() {
+    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
+}
+start_app() {
+    "$bin/veldmark" >>"$XDG_RUNTIME_DIR/app.log" 2>&1 &
+    app=$!
+    if [ "$(wait_for 320 ui get DPI_slider_0 max)" != 320 ]; then
+        echo "the program did not show the mouse page"
+        cat "$XDG_RUNTIME_DIR/app.log"
+        exit 1
+    fi
+}
+stop_app() {
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+}
+# Clicks a control of the mouse page where a person would, through the X server.
+click_control() {  # click_control NAME
+    local l t r b X Y WINDOW SCREEN
+    read -r l t r b <<<"$(ui get "$1" rect)"
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "VARNE VK-R20" | head -1)")"
+    xdotool mousemove $((X + (l + r) / 2)) $((Y + (t + b) / 2)) click 1
+}
+
+start_app
+trap stop_app EXIT
+folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
+profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
+stored() {  # the profile's record of key $1, in hexadecimal
+    python3 -c 'import json,sys; print(hex(json.load(open(sys.argv[1]))["Device"][0]["KeyList"][int(sys.argv[2])]["Assignment"]))' \
+        "$profile" "$1"
+}
+keys() { "$ctl" sim memory mouse keys; }
+# The key position that carries each button in the mouse's own table.
+factory=$(keys)
+position_of() {  # position_of "KIND P1 P2"
+    for position in $(seq 0 20); do
+        [ "$(bytes_at "$factory" $((position * 3)) 3)" = "$1" ] && { echo "$position"; return; }
+    done
+    echo -1
+}
+forward=$(position_of "10 10 00")
+right=$(position_of "10 02 00")
+left=$(position_of "10 01 00")
+check "the mouse has a forward button" true "$([ "$forward" -ge 0 ] && echo true || echo false)"
+row_text() {  # the key list's function text of key $1
+    ui tree device_setkeyinfo_list | python3 -c '
+import re, sys
+rows = [l for l in sys.stdin if "ListContainerElement" in l or "Label" in l]
+texts = [re.findall(r"\"([^\"]*)\"", l) for l in rows if "Label" in l]
+i = int(sys.argv[1])
+print(texts[2 * i + 1][-1] if 2 * i + 1 < len(texts) and texts[2 * i + 1] else "")' "$1"
+}
+
+# The left button is the only one that clicks left: it cannot be opened.
+ui set key_Op_tab selected 1
+check "the last left click opens a message" "a window of its own is open: msgwnd" \
+    "$(ui click key_0 | tail -1)"
+check "which says why" "At least one button must keep the left click." \
+    "$("$ctl" ui get MessageText text)"
+"$ctl" ui click confirm_btn >/dev/null
+# Nothing an apply does now can reach the left button.
+ui set keyset_function_combo cursel 1
+ui set keyset_mousekey_combo cursel 2
+ui click key_butt_keysave
+check "the left button still clicks left" "10 01 00" "$(bytes_at "$(keys)" $((left * 3)) 3)"
+check "and so does its profile record" 0x100100 "$(stored 0)"
+
+# The forward button on the picture opens the editor.
+ui click key_3
+check "the editor is shown" true "$(ui get keyset_layout visible)"
+check "on the page of the key's own function" 0 "$(ui get keyset_function_combo cursel)"
+shot forward_opened
+
+# Ctrl with C on the keyboard page: Ctrl chosen, C pressed on the keyboard.
+if ui get keyset_keyboard_text_edit rect >/dev/null 2>&1; then
+    ui set keyset_function_combo cursel 6
+    ui set key_ComBox_check_1 selected 1
+    click_control keyset_keyboard_text_edit
+    xdotool key c
+    check "C was captured" C "$(wait_for C ui get keyset_keyboard_text_edit text)"
+    ui click key_butt_keysave
+    check "Ctrl+C in the key table" "20 01 06" "$(bytes_at "$(keys)" $((forward * 3)) 3)"
+    check "Ctrl+C in the profile" 0x200106 "$(stored 3)"
+    check "Ctrl+C in the key list" Ctrl+C "$(row_text 3)"
+    check "the other buttons keep theirs" "10 02 00" "$(bytes_at "$(keys)" $((right * 3)) 3)"
+    shot ctrl_c
+else
+    echo "skipped: this program cannot capture a key from the X server"
+fi
+
+# Every other kind, as the editor's lists and fields give it.
+assign() {  # assign NAME EXPECTED_BYTES EXPECTED_TEXT -- ui set arguments, a triple at a time
+    local name=$1 bytes=$2 text=$3
+    shift 4
+    while [ $# -ge 3 ]; do
+        ui set "$1" "$2" "$3"
+        shift 3
+    done
+    ui click key_butt_keysave
+    check "$name: key table" "$bytes" "$(bytes_at "$(keys)" $((forward * 3)) 3)"
+    check "$name: profile" "0x$(echo "$bytes" | tr -d ' ' | sed 's/^0*//')" "$(stored 3)"
+    check "$name: key list" "$text" "$(row_text 3)"
+}
+assign "right button" "10 02 00" "Right click" -- \
+    keyset_function_combo cursel 1 keyset_mousekey_combo cursel 2
+assign "swing right" "11 27 85" "Move right" -- \
+    keyset_function_combo cursel 2 keyset_mouseswing_num_edit text 5 \
+    keyset_mouseswing_delay_edit text 2 keyset_mouseswing_speed_edit text 7 \
+    keyset_mouseswing_combo cursel 1
+assign "wheel down" "12 13 fd" "Wheel down" -- \
+    keyset_function_combo cursel 3 keyset_mousewheel_num_edit text 3 \
+    keyset_mousewheel_delay_edit text 1 keyset_mousewheel_speed_edit text 3 \
+    keyset_mousewheel_combo cursel 1
+assign "sensitivity cycle" "13 03 00" "DPI cycle" -- \
+    keyset_function_combo cursel 4 keyset_mousedpi_combo cursel 2
+assign "fire" "14 14 03" "Fire key" -- \
+    keyset_function_combo cursel 5 keyset_mousefire_interval_edit text 20 \
+    keyset_mousefire_num_edit text 3
+assign "media play" "30 cd 00" "Play / Pause" -- \
+    keyset_function_combo cursel 7 keyset_media_combo cursel 1
+assign "system sleep" "40 02 00" "Sleep" -- \
+    keyset_function_combo cursel 8 keyset_system_combo cursel 1
+assign "gun key 2" "72 01 00" "Gun 2" -- \
+    keyset_function_combo cursel 10 keyset_gunkey_combo cursel 1
+assign "combination copy" "20 01 06" "Ctrl+C" -- \
+    keyset_function_combo cursel 11 keyset_combokey_combo cursel 4
+# A macro, repeated five times.
+ui set macro_Op_tab selected 1
+ui click macro_btn_name_add
+ui set key_Op_tab selected 1
+ui click key_3
+assign "macro repeated" "71 00 05" "Macro_1" -- \
+    keyset_function_combo cursel 9 keyset_macro_combo cursel 0 \
+    keyset_macro_over_combo cursel 4 keyset_macro_cycle_edit text 5
+check "the repeat count is shown" true "$(ui get keyset_macro_cycle_layout visible)"
+assign "macro held" "70 00 01" "Macro_1" -- keyset_macro_over_combo cursel 1
+shot macro_assigned
+# Back to the button's own function.
+ui click key_butt_keydefalut
+ui click key_butt_keysave
+check "the default: key table" "10 10 00" "$(bytes_at "$(keys)" $((forward * 3)) 3)"
+check "the default: profile" 0x101000 "$(stored 3)"
+
+# Ctrl+C once more, then the program in Chinese names it the same way and
+# names the button in Chinese.
+ui set keyset_function_combo cursel 11
+ui set keyset_combokey_combo cursel 4
+ui click key_butt_keysave
+ui click key_butt_prosave
+english_name=$(ui tree device_setkeyinfo_list | grep -c "Forward" || true)
+stop_app
+printf 'LANGUAGE=2052\n' >"$XDG_CONFIG_HOME/VARNE VK-R20 Mechanical Keyboard/settings.ini"
+start_app
+check "after a restart the profile still holds Ctrl+C" 0x200106 "$(stored 3)"
+check "the key list in Chinese" Ctrl+C "$(row_text 3)"
+check "the English button name is gone" 0 "$(ui tree device_setkeyinfo_list | grep -c "Forward" || true)"
+check "it was there in English" true "$([ "$english_name" -ge 1 ] && echo true || echo false)"
+check "veldmarkctl key list in Chinese" "3  前进键  Ctrl+C  0x200106" \
+    "$("$ctl" key list mouse --lang cn | sed -n 4p)"
+shot chinese
+
+stop_app
+trap - EXIT
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
