@@ -158,10 +158,8 @@ void CVeldmarkKeyboardDevice::ShowKeyText(int index, const std::string& text) {
     if (button == nullptr || index >= keyboard::kKeyButtons) {
         return;
     }
-    const keyboard::KeyCode& code = keyboard::kDefaultKeyTable[static_cast<size_t>(index)];
-    const auto rows = keys::KeyboardRows();
-    const int row = keys::FindRow(rows, code[0], code[1], code[2]);
-    const std::string name = row >= 0 ? Translate(rows[static_cast<size_t>(row)].name) : "";
+    const std::string_view nameKey = keyboard::KeyNameKey(index);
+    const std::string name = nameKey.empty() ? std::string() : Translate(nameKey);
     if (auto* view = dynamic_cast<KeyButtonView*>(button)) {
         view->ShowKeyTexts(name, Translate("Key_Set") + text);
         view->SetKeySetFlag(SameIgnoringCase(name, text) ? 0 : 1);

@@ -1,5 +1,7 @@
 #include "keyboard/keyboard_tables.h"
 
+#include "profile/key_tables.h"
+
 namespace keyboard {
 
 const std::array<KeyCode, kKeyButtons> kDefaultKeyTable = {{
@@ -170,5 +172,15 @@ const std::array<std::array<uint8_t, 2>, kShowPairs> kShowPairTable = {{
     {71, 50},
     {70, 52},
 }};
+
+std::string_view KeyNameKey(int button) {
+    if (button < 0 || button >= kKeyButtons) {
+        return {};
+    }
+    const KeyCode& code = kDefaultKeyTable[static_cast<size_t>(button)];
+    const auto rows = keys::KeyboardRows();
+    const int row = keys::FindRow(rows, code[0], code[1], code[2]);
+    return row >= 0 ? rows[static_cast<size_t>(row)].name : std::string_view();
+}
 
 }  // namespace keyboard

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace keyboard {
 
@@ -31,6 +32,11 @@ using KeyCode = std::array<uint8_t, 3>;
 // The code that identifies key button n in a keyboard's factory key table.
 // Rows 18-20, 62 and 104 carry no key code (20 00 00).
 extern const std::array<KeyCode, kKeyButtons> kDefaultKeyTable;
+
+// The language key of key button n's name ("keyboard_key_" …): the first
+// keyboard key row with the button's factory code. Empty for a button out of
+// range or one whose code names no key.
+std::string_view KeyNameKey(int button);
 
 // 24 rising then falling entries and a dark tail, 192 in all.
 extern const std::array<uint8_t, kPulseLength> kPulseCurve;

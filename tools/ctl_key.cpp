@@ -10,6 +10,7 @@
 #include <ostream>
 #include <utility>
 
+#include "keyboard/keyboard_tables.h"
 #include "mouse/mouse_buttons.h"
 #include "platform/session/local_socket.h"
 #include "platform/ui/language_table.h"
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
     "  set <device> <key> <function>      gives a key a function, for example\n"
     "                                     key set mouse forward keyboard:ctrl+c\n"
     "                                     key set mouse 4 macro:2:repeat:5\n"
+    "                                     key set keyboard A keyboard:shift+b\n"
     "<device>: keyboard or mouse; functions: default, off, mouse:<button>,\n"
     "swing:<left|right>:<count>[:<delay>:<speed>], wheel:<up|down>:<count>[:<delay>:<speed>],\n"
     "dpi:<up|down|cycle>, fire:<interval>:<count>, keyboard:[ctrl+|shift+|alt+|win+]<key>,\n"
@@ -346,7 +348,27 @@ std::string KeyName(const Device& device, size_t index, const ui::LanguageTable&
     if (device.isMouse && index < buttons.size()) {
         return language.Resolve(buttons[index].name);
     }
-    return "key " + std::to_string(index);
+    const std::string_view key =
+        device.isMouse ? std::string_view() : keyboard::KeyNameKey(static_cast<int>(index));
+    return key.empty() ? "key " + std::to_string(index) : language.Resolve(key);
+}
+
+// A keyboard key by the name the page gives it (in English or by its name
+// key without "keyboard_key_"), the first key of that name; -1 when none.
+int FindKeyboardKey(const std::string& word) {
+    const ui::LanguageTable english = Language("en");
+    const std::string wanted = Lower(word);
+    for (int button = 0; button < keyboard::kKeyButtons; ++button) {
+        const std::string_view key = keyboard::KeyNameKey(button);
+        if (key.empty()) {
+            continue;
+        }
+        const std::string_view bare = key.substr(std::string_view("keyboard_key_").size());
+        if (Lower(english.Resolve(key)) == wanted || Lower(std::string(bare)) == wanted) {
+            return button;
+        }
+    }
+    return -1;
 }
 
 std::string FunctionText(const KeyAssignment& record, const std::vector<std::string>& macros,
@@ -449,6 +471,9 @@ int Set(const Device& device, const std::string& keyWord, const std::string& fun
     const std::vector<KeyEntry> keys = KeysOf(document);
     int index = device.isMouse ? mouse::FindLogicalButton(Lower(keyWord)) : -1;
     if (index < 0 && !Number(keyWord, 0, 511, index)) {
+        index = device.isMouse ? -1 : FindKeyboardKey(keyWord);
+    }
+    if (index < 0) {
         err << "veldmarkctl key set: no key \"" << keyWord << "\"\n";
         return 2;
     }

@@ -1,6 +1,7 @@
 #include "shell/controls/device_key_button.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/ui/label.h"
 
@@ -126,4 +127,28 @@ const ui::AttributeTable& CDeviceKeyButtonUI::Attributes() const {
         return t;
     }();
     return table;
+}
+
+std::vector<std::string> CDeviceKeyButtonUI::ScriptPropertyNames() const {
+    return {"color", "alpha", "lit", "keyset"};
+}
+
+std::optional<std::vector<std::string>> CDeviceKeyButtonUI::ScriptProperty(
+    std::string_view name) const {
+    if (name == "color") {
+        char rgb[8];
+        std::snprintf(rgb, sizeof rgb, "#%02x%02x%02x", m_ledColor & 0xFF,
+                      (m_ledColor >> 16) & 0xFF, (m_ledColor >> 8) & 0xFF);
+        return std::vector<std::string>{rgb};
+    }
+    if (name == "alpha") {
+        return std::vector<std::string>{std::to_string(m_ledAlpha)};
+    }
+    if (name == "lit") {
+        return std::vector<std::string>{m_ledLit ? "true" : "false"};
+    }
+    if (name == "keyset") {
+        return std::vector<std::string>{std::to_string(m_keySet)};
+    }
+    return std::nullopt;
 }

@@ -11,19 +11,28 @@
 // As a key of a page it carries the key's name and the text of what the key
 // does now; the tool-tip shows both.
 //
+// Scripts read the LED as the page shows it ("color" "#rrggbb", "alpha"
+// 0-255, "lit") and the key-set flag ("keyset").
+//
 // Layout attributes: "lightimage", "keysetimage"; "gmnametextcolor" is
 // accepted for older layouts and has no effect.
 //
 // UI thread only.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/usb_device_views.h"
 #include "platform/ui/button.h"
+#include "platform/ui/script_access.h"
 
-class CDeviceKeyButtonUI : public ui::Button, public LedControlView, public KeyButtonView {
+class CDeviceKeyButtonUI : public ui::Button,
+                           public LedControlView,
+                           public KeyButtonView,
+                           public ui::ScriptableControl {
   public:
     static constexpr std::string_view kClassName = "DeviceKeyButton";
     static constexpr uint8_t kLightFadeSelected = 255;
@@ -60,6 +69,10 @@ class CDeviceKeyButtonUI : public ui::Button, public LedControlView, public KeyB
     bool HandleInput(const ui::InputEvent& event) override;
 
     const ui::AttributeTable& Attributes() const override;
+
+    // ui::ScriptableControl
+    std::vector<std::string> ScriptPropertyNames() const override;
+    std::optional<std::vector<std::string>> ScriptProperty(std::string_view name) const override;
 
   private:
     void PaintLed(ui::Painter& painter, const ui::Rect& r) const;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/headless_host.h"
+#include "platform/ui/script_access.h"
 #include "platform/ui/window.h"
 #include "shell/controls/circle_progress.h"
 #include "shell/controls/device_key_button.h"
@@ -172,6 +173,9 @@ TEST(DeviceKeyButton, ShowsLedLightAndKeySetLayersAndReportsDoubleClicks) {
 
     key.ShowLed(0x00FF8040 /* red 0x40, blue 0x80, green 0xFF */, 200, true);
     EXPECT_EQ(key.LedArgb(), ui::Color::FromArgb(200, 0x40, 0xFF, 0x80));
+    // Scripts read the colour in the usual channel order.
+    EXPECT_EQ(ui::GetScriptProperty(key, "color").lines, std::vector<std::string>{"#40ff80"});
+    EXPECT_EQ(ui::GetScriptProperty(key, "alpha").lines, std::vector<std::string>{"200"});
     key.SetLightOn(true);
     key.SetKeySetFlag(1);
     key.SetKeySelected(true);

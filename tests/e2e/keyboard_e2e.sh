@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# The keyboard end to end, as a person meets it: the program on the simulated
+# keyboard under Xvfb, driven through veldmarkctl ui (and veldmarkctl key and
+# profile, as a person at a terminal would), read back through veldmarkctl sim
+# and the profile files. A key given Shift+B and another given a media key
+# land in the keyboard's key table at the keys' factory positions; the 6-key
+# flag lands in the settings record; the repeat delay goes to the desktop and
+# not to the keyboard. Then, with profiles that light the keyboard in the
+# reactive mode 7 and the custom-colour mode 20: a key pressed on the
+# keyboard rises on the page, and the custom colours are in the keyboard's
+# colour group at three times each LED's index.
+#
+# Usage: tests/e2e/keyboard_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
+set -euo pipefail
+
+bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
+if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
+    command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed (scripts/setup.sh)"; exit 0; }
+    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
+    chmod 700 "$work/run"
+    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" \
+        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+        VELDMARK_DESKTOP_SETTINGS=none VELDMARK_HID=sim:keyboard \
+        xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
+    exit $?
+fi
+
+ctl="$bin/veldmarkctl"
+ui() { "$ctl" ui "$1" --page keyboard "${@:2}"; }
+passed=0
+failed=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        passed=$((passed + 1))
+        echo "ok: $1"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1: expected '$2', got '$3'"
+    fi
+}
+# `count` bytes from `offset` of a `veldmarkctl sim memory` dump, space separated.
+bytes_at() {  # bytes_at DUMP OFFSET COUNT
+    printf '%s\n' "$1" | python3 -c '
+import sys
+memory = {}
+for line in sys.stdin:
+    words = line.split()
+    if words and words[0].endswith(":"):
+        base = int(words[0][:-1], 16)
+        for i, word in enumerate(words[1:]):
+            memory[base + i] = word
+start, count = int(sys.argv[1]), int(sys.argv[2])
+print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
+}
+# Polls a command until it prints `want` (5 s at most); prints what it saw last.
+wait_for() {  # wait_for WANT COMMAND...
+    local want=$1 seen=""
+    shift
+    for _ in $(seq 50); do
+        seen=$("$@" 2>/dev/null || true)
+        [ "$seen" = "$want" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$seen"
+}
+shot() {  # screenshots for a person to look at, when asked for
+    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
+}
+# Where the keyboard keeps a key: the position whose factory code is the key's.
+position_of() {  # position_of "KIND P1 P2"
+    local table=$1 want=$2
+    for position in $(seq 0 143); do
+        [ "$(bytes_at "$table" $((position * 3)) 3)" = "$want" ] && { echo "$position"; return; }
+    done
+    echo -1
+}
+
+app=""
+start_app() {
+    "$bin/veldmark" >>"$XDG_RUNTIME_DIR/app.log" 2>&1 &
+    app=$!
+    # Connected: the read-back has put the keyboard's report rate on the page.
+    if [ "$(wait_for true ui get polling_rate_option_3 selected)" != true ]; then
+        echo "the program did not show the keyboard page"
+        cat "$XDG_RUNTIME_DIR/app.log"
+        exit 1
+    fi
+}
+stop_app() {
+    [ -n "$app" ] || return 0
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    app=""
+}
+trap stop_app EXIT
+start_app
+folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name keyboard | head -1)
+
+# --- keys ---------------------------------------------------------------------------------
+factory=$("$ctl" sim memory keyboard keys)
+a=$(position_of "$factory" "20 00 04")
+s=$(position_of "$factory" "20 00 16")
+check "A and S are in the keyboard's table" true \
+    "$([ "$a" -ge 0 ] && [ "$s" -ge 0 ] && echo true || echo false)"
+check "the key list names keys as the page does" "64  A  A  0x200004" \
+    "$("$ctl" key list keyboard | sed -n 65p)"
+
+# A on the key tab, then Shift+B given from the terminal: the program makes it.
+ui set key_Op_tab selected 1
+ui click key_64
+check "the key editor shows" true "$(ui get KeySetControlItem visible)"
+check "veldmarkctl key set" "keyboard key 64 (A): Shift+B" \
+    "$("$ctl" key set keyboard A keyboard:shift+b)"
+keys=$("$ctl" sim memory keyboard keys)
+check "A's position holds Shift+B" "20 02 05" "$(bytes_at "$keys" $((a * 3)) 3)"
+check "S keeps its key" "20 00 16" "$(bytes_at "$keys" $((s * 3)) 3)"
+check "A is marked as changed" 1 "$(ui get key_64 keyset)"
+check "its tool-tip says what it does" "A
+Now: Shift+B" "$(ui get key_64 tooltip)"
+
+# S made a media key with the editor: play / pause, then the page writes the table.
+ui click key_65
+ui set keyset_function_combo cursel 7
+ui set keyset_media_combo cursel 1
+ui click key_butt_prosave
+keys=$("$ctl" sim memory keyboard keys)
+media=$(bytes_at "$keys" $((s * 3)) 3)
+check "S's position holds a media key" 30 "${media%% *}"
+check "A still holds Shift+B" "20 02 05" "$(bytes_at "$keys" $((a * 3)) 3)"
+stored=$(python3 -c '
+import json, sys
+keys = json.load(open(sys.argv[1]))["Device"][0]["KeyList"]
+print(hex(keys[64]["Assignment"]), hex(keys[65]["Assignment"] >> 16))' \
+    "$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)")
+check "the profile's key list" "0x200205 0x30" "$stored"
+shot keys
+
+# --- system settings -----------------------------------------------------------------------
+ui set system_Op_tab selected 1
+ui click 6flag_option
+params=$("$ctl" sim memory keyboard params)
+check "the settings record with the 6-key flag, written at address 0" \
+    "00 01 05 02 01 01 ff 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 03 00 00 00" \
+    "$(bytes_at "$params" 0 26)"
+check "the next profile's record is untouched" "02 05 02" "$(bytes_at "$params" 26 3)"
+writes() { "$ctl" sim log keyboard | sed -n 's/^0x06 .*: //p'; }
+record_writes=$(writes)
+ui click repeat_delay_check_2
+check "the repeat delay shows 750 ms" true \
+    "$(ui get repeat_delay_time_label1 text | grep -q 750 && echo true || echo false)"
+check "and is not sent to the keyboard" "$record_writes" "$(writes)"
+check "the desktop without the setting is said" true "$(wait_for true ui get keyboard_repeat_note visible)"
+shot system
+
+# --- lighting ------------------------------------------------------------------------------
+# Two profiles made outside the program (as an import would): one lit in
+# mode 7, one in the custom-colour mode 20 with A in its own colour.
+stop_app
+"$ctl" profile export keyboard "$XDG_RUNTIME_DIR/base.json" >/dev/null
+python3 - "$XDG_RUNTIME_DIR" <<'EOF'
+import json, sys
+run = sys.argv[1]
+base = json.load(open(run + "/base.json"))
+def variant(name, mode, group):
+    doc = json.loads(json.dumps(base))
+    doc["profilename"] = name
+    device = doc["Device"][0]
+    light = device["LightInfo"]
+    light.update({"SelectItem": mode, "MultiColor": 0, "Light": 4, "Red": 0, "Green": 128,
+                  "Blue": 255, "CustomGroup": group})
+    custom = device["CustomLightMode"]
+    custom["CustomLightModeGroupIndex"] = group
+    colours = custom["LightColorInfo"][group]
+    for led in range(len(colours)):
+        colours[led] = {"Alpha": 255, "Red": 0, "Green": 0, "Blue": 0}
+    colours[64] = {"Alpha": 255, "Red": 250, "Green": 100, "Blue": 20}
+    json.dump(doc, open("%s/%s.json" % (run, name), "w"))
+variant("Glow", 7, 0)
+variant("Custom", 20, 2)
+EOF
+"$ctl" profile import keyboard "$XDG_RUNTIME_DIR/Glow.json" >/dev/null
+"$ctl" profile import keyboard "$XDG_RUNTIME_DIR/Custom.json" >/dev/null
+"$ctl" profile select keyboard 0 >/dev/null
+start_app
+ui set deng_Op_tab selected 1
+check "the profiles are offered" "Profile 1 Glow Custom" \
+    "$(ui get device_profile_combo items | paste -sd ' ')"
+
+ui set device_profile_combo cursel 1
+mode() { bytes_at "$("$ctl" sim memory keyboard params)" 1 1; }
+check "the keyboard runs mode 7" 07 "$(wait_for 07 mode)"
+check "A is dark before it is pressed" 0 "$(wait_for 0 ui get key_64 alpha)"
+"$ctl" sim key keyboard "$a" down
+risen() { [ "$(ui get key_64 alpha)" -gt 0 ] && echo risen || echo dark; }
+check "a press on the keyboard lights A on the page" risen "$(wait_for risen risen)"
+check "in the profile's colour" "#0080ff" "$(ui get key_64 color)"
+check "S stays dark" 0 "$(ui get key_65 alpha)"
+"$ctl" sim key keyboard "$a" up
+shot mode7
+faded() { [ "$(ui get key_64 alpha)" = 0 ] && echo faded || echo lit; }
+check "released, A fades out" faded "$(wait_for faded faded)"
+
+ui set device_profile_combo cursel 2
+check "the keyboard runs mode 20" 14 "$(wait_for 14 mode)"
+check "its record names colour group 2" 02 "$(bytes_at "$("$ctl" sim memory keyboard params)" 25 1)"
+led=$(bytes_at "$("$ctl" sim memory keyboard leds)" "$a" 1)
+colours=$("$ctl" sim memory keyboard colors 2)
+# Sent as loaded: each channel times its alpha (255) over 256.
+check "A's colour at three times its LED index in group 2" "f9 63 13" \
+    "$(bytes_at "$colours" $((3 * 16#$led)) 3)"
+check "the page shows it" "#fa6414" "$(wait_for "#fa6414" ui get key_64 color)"
+shot custom
+
+stop_app
+trap - EXIT
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
