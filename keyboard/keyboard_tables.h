@@ -33,7 +33,7 @@ using KeyCode = std::array<uint8_t, 3>;
 // Rows 18-20, 62 and 104 carry no key code (20 00 00).
 extern const std::array<KeyCode, kKeyButtons> kDefaultKeyTable;
 
-// The language key of key button n's name ("keyboard_key_" …): the first
+// The language key of key button n's name (keyboard_key_…): the first
 // keyboard key row with the button's factory code. Empty for a button out of
 // range or one whose code names no key.
 std::string_view KeyNameKey(int button);

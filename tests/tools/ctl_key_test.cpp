@@ -84,12 +84,12 @@ class CtlKeyTest : public ::testing::Test {
         return RunKeyCommand(args, out, err);
     }
     // The assignment stored for key `index` of the mouse's selected profile.
-    int64_t Stored(int index) {
+    int64_t Stored(int index, const std::string& device = "mouse") {
         profile::ProfileList list;
-        list.SetPaths(profile::ProfileFolderPath("mouse"), profile::DefaultDocument("mouse"));
+        list.SetPaths(profile::ProfileFolderPath(device), profile::DefaultDocument(device));
         list.ReadOnly();
         const Json::Value doc =
-            CJsonFile().Load(profile::ProfileFolderPath("mouse") + list.GetSelectedId() + ".Json");
+            CJsonFile().Load(profile::ProfileFolderPath(device) + list.GetSelectedId() + ".Json");
         return doc["Device"][0]["KeyList"][index]["Assignment"].asInt64();
     }
 
@@ -112,6 +112,22 @@ TEST_F(CtlKeyTest, WithoutTheProgramTheProfileFileTakesTheKey) {
     // Back to what the key does by itself.
     ASSERT_EQ(Run({"set", "mouse", "3", "default"}), 0) << err.str();
     EXPECT_EQ(Stored(3), 0x101000);
+}
+
+TEST_F(CtlKeyTest, KeyboardKeysGoByTheNamesThePageGivesThem) {
+    ASSERT_EQ(Run({"set", "keyboard", "a", "keyboard:shift+b"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "keyboard key 64 (A): Shift+B\n");
+    EXPECT_EQ(Stored(64, "keyboard"), 0x200205);
+    ASSERT_EQ(Run({"set", "keyboard", "Num 7", "off"}), 0) << err.str();
+    EXPECT_EQ(out.str().rfind("keyboard key 59 (Num 7)", 0), 0u) << out.str();
+    // Two keys of one name: the first on the page.
+    ASSERT_EQ(Run({"set", "keyboard", "shift", "off"}), 0) << err.str();
+    EXPECT_EQ(out.str().rfind("keyboard key 84 (Shift)", 0), 0u) << out.str();
+    EXPECT_EQ(Run({"set", "keyboard", "nokey", "off"}), 2);
+    EXPECT_EQ(Run({"set", "keyboard", "600", "off"}), 2);
+    ASSERT_EQ(Run({"list", "keyboard"}), 0) << err.str();
+    EXPECT_NE(out.str().find("0  Esc  Esc  0x200029\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("64  A  Shift+B  0x200205\n"), std::string::npos) << out.str();
 }
 
 TEST_F(CtlKeyTest, ARunningProgramMakesTheChangeOrNothingChanges) {
