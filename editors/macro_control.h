@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "device/usb_device_views.h"
+#include "editors/macro_recorder.h"
 #include "platform/ui/container.h"
 #include "profile/macro_store.h"
 
@@ -126,6 +127,10 @@ class CMacroControlUI : public ui::VerticalLayout, public MacroEditorView {
     uint16_t ReadConstantDelay();
     uint16_t GetConstantDelay() const { return m_constantDelay; }
 
+    // Recording from the keyboard and mouse into the event list.
+    MacroRecorder& Recorder() { return m_recorder; }
+    const MacroRecorder& Recorder() const { return m_recorder; }
+
   private:
     ui::List* NameList() const;
     ui::List* ActionList() const;
@@ -145,4 +150,5 @@ class CMacroControlUI : public ui::VerticalLayout, public MacroEditorView {
 
     profile::MacroStore m_store;
     uint16_t m_constantDelay = 0;
+    MacroRecorder m_recorder{*this};
 };

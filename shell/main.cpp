@@ -33,6 +33,7 @@
 #include "shell/control_classes.h"
 #include "shell/instance_commands.h"
 #include "shell/main_wnd.h"
+#include "shell/qt/qt_capture.h"
 #include "shell/qt/qt_host.h"
 #include "shell/qt/session_dbus.h"
 #include "shell/qt/window_view.h"
@@ -184,9 +185,13 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     qthost::LogindSleepWatch sleep;
     const std::unique_ptr<platform::settings::DesktopSettings> desktop =
         platform::settings::OpenDesktopSettings();
+    // Recording and key capture take the keyboard and mouse through the main window.
+    qthost::QtCaptureService capture(host);
     auto window = std::make_unique<CMainWnd>(
-        host.Context(), MainWndServices{*choice.backend, peers, sleep, data.string(),
-                                        app::AppSettings::Default().Path(), desktop.get()});
+        host.Context(),
+        MainWndServices{*choice.backend, peers, sleep, data.string(),
+                        app::AppSettings::Default().Path(), desktop.get(), &capture});
+    capture.SetWindow(window.get());
     // The stored theme is applied before the window's widgets exist, so they are styled once.
     auto skin = std::make_unique<shell::SkinWiring>(*window, shell::SkinIniPath(),
                                                     shell::QtSkinHooks(host, *window));

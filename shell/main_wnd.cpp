@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "device/usb_device.h"
+#include "editors/device_hook.h"
+#include "platform/capture/capture_service.h"
 #include "platform/trace/trace.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
@@ -12,6 +14,7 @@
 #include "profile/controls/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
+#include "shell/routes_capture.h"
 #include "shell/routes_headset.h"
 #include "shell/routes_keyboard.h"
 #include "shell/routes_keys.h"
@@ -67,6 +70,10 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
       m_services(std::move(services)),
       m_desktopApplier(std::make_unique<platform::settings::SettingsApplier>(
           m_services.desktop != nullptr ? *m_services.desktop : m_noDesktop)),
+      m_noCapture(std::make_unique<platform::capture::NoCaptureService>(
+          "this desktop offers no keyboard capture")),
+      m_hook(std::make_unique<CDeviceHook>(m_services.capture != nullptr ? *m_services.capture
+                                                                         : *m_noCapture)),
       m_ref(Ref()),
       m_updateWorker("vm-update", &context.dispatcher),
       m_lightSyncWorker("vm-light-sync", &context.dispatcher) {
@@ -82,6 +89,9 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     AddMacroRoutes(m_routes, *this);
     AddHeadsetRoutes(m_routes, *this);
     AddFunctionTabRoutes(m_routes, *this);
+    AddCaptureRoutes(m_routes, *this);
+    m_hook->SetEndHandler(
+        [this](platform::capture::EndReason reason) { app::CaptureEnded(*this, reason); });
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;
@@ -95,6 +105,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
 }
 
 CMainWnd::~CMainWnd() {
+    m_hook->Uninstall();
     // Without "exit" (a test, or the loop ended otherwise) the workers still stop
     // before the pages they talk to go.
     StopWorkers();
@@ -191,8 +202,14 @@ intptr_t CMainWnd::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
         case app_msg::kMacroRequest:
             HandleMacroRequest(*this, *reinterpret_cast<MacroRequest*>(lParam));
             return 1;
+        case app_msg::kHookCapture:
+            app::SetKeyCapture(*this, wParam != 0);
+            return 0;
         default:
             break;
+    }
+    if (app::RouteCaptureMessage(*this, message, wParam, lParam)) {
+        return 0;
     }
     if (AwakeFlag.load() == 0) {
         return 0;
@@ -482,6 +499,9 @@ void CMainWnd::ApplyToLightingPages(const std::function<void(CVeldmarkUSBDevice&
 }
 
 void CMainWnd::OnActivate(bool active) {
+    if (!active) {
+        app::EndCapture(*this, "the window lost the active state");
+    }
     m_active = active ? 1 : 0;
     m_previewOn = m_active;
     ApplyToLightingPages(
@@ -549,6 +569,7 @@ void CMainWnd::Destroy() {
         return;
     }
     m_destroyed = true;
+    app::EndCapture(*this, "the program ends");
     if (m_hasTray) {
         Context().host.RemoveTrayIcon();
         m_hasTray = false;

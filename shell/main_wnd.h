@@ -37,6 +37,10 @@
 
 class CVeldmarkUSBDevice;
 class CDeviceOptionUI;
+class CDeviceHook;
+namespace platform::capture {
+class CaptureService;
+}
 namespace ui {
 class TabLayout;
 }
@@ -54,6 +58,9 @@ struct MainWndServices {
     std::string settingsPath;
     // The desktop's pointer and keyboard settings; none offered when null.
     platform::settings::DesktopSettings* desktop = nullptr;
+    // The keyboard and mouse capture of recording and key capture; nothing
+    // can be captured when null.
+    platform::capture::CaptureService* capture = nullptr;
 };
 
 class CMainWnd : public ui::Window, private device::IDiscoveryListener {
@@ -102,6 +109,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     // Applies the desktop's pointer and keyboard settings off the UI thread;
     // its helpers are joined before the window goes.
     platform::settings::SettingsApplier& DesktopApplier() { return *m_desktopApplier; }
+    // The keyboard and mouse capture (shell/routes_capture.h starts and ends it).
+    CDeviceHook& Hook() { return *m_hook; }
 
     // --- window ------------------------------------------------------------------
     void BringToFront();
@@ -190,6 +199,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     MainWndServices m_services;
     platform::settings::NoDesktopSettings m_noDesktop{"no desktop settings store was opened"};
     std::unique_ptr<platform::settings::SettingsApplier> m_desktopApplier;
+    std::unique_ptr<platform::capture::CaptureService> m_noCapture;
+    std::unique_ptr<CDeviceHook> m_hook;
     ui::WindowRef m_ref;
     // Control notifications by type and sender name; each group of routes is
     // added in the constructor.

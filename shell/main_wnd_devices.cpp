@@ -10,6 +10,7 @@
 #include "profile/controls/device_profile_ui.h"
 #include "shell/main_wnd.h"
 #include "shell/message_box.h"
+#include "shell/routes_capture.h"
 #include "shell/routes_macros.h"
 
 namespace {
@@ -274,7 +275,9 @@ void CMainWnd::HideEntry(int index) {
     }
     int other = -1;
     if (entry->IsShown() && entry->IsSelected()) {
-        // A recording or an uncommitted key edit ends with its device.
+        // A recording or an uncommitted key edit ends with its device; the
+        // events recorded so far are kept.
+        app::EndCapture(*this, "its device left", false);
         m_editCommitted = true;
         for (int i = 0; i < EntryCount(); ++i) {
             if (CDeviceOptionUI* e = EntryAt(i); i != index && e != nullptr && e->IsShown()) {

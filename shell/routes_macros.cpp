@@ -10,6 +10,7 @@
 #include "platform/ui/menu.h"
 #include "shell/main_wnd.h"
 #include "shell/message_box.h"
+#include "shell/routes_capture.h"
 
 namespace {
 
@@ -154,7 +155,10 @@ void ShowActionMenu(CMainWnd& window, const Target& t) {
     }
     const std::string chosen =
         window.Context().host.ShowPopupMenu(window, *model, window.Context().host.CursorPos());
-    if (!chosen.empty() && t.editor->InsertMenuItem(chosen)) {
+    if (chosen.empty() || app::StartRecordingItem(window, chosen)) {
+        return;
+    }
+    if (t.editor->InsertMenuItem(chosen)) {
         Upload(window, *t.page);
     }
 }
@@ -166,6 +170,14 @@ CMacroControlUI* MacroEditorOf(CVeldmarkUSBDevice* page) {
         return nullptr;
     }
     return page->FindSubControl<CMacroControlUI>("MacroControlItem");
+}
+
+void SaveMacroAndUpload(CMainWnd& window, CVeldmarkUSBDevice& page, CMacroControlUI& editor) {
+    const profile::MacroOutcome outcome = editor.SaveMacro();
+    Report(window, outcome);
+    if (outcome.Ok()) {
+        Upload(window, page);
+    }
 }
 
 void BindMacroEditor(CVeldmarkUSBDevice& page) {

@@ -22,6 +22,10 @@ void AddMacroRoutes(app::EventRoutes& routes, CMainWnd& window);
 // The macro editor of a keyboard or mouse page, or null.
 CMacroControlUI* MacroEditorOf(CVeldmarkUSBDevice* page);
 
+// Saves the editor's selected macro as the save button does: a failure is
+// shown, a saved macro is sent to the device.
+void SaveMacroAndUpload(CMainWnd& window, CVeldmarkUSBDevice& page, CMacroControlUI& editor);
+
 // Makes the macro editor of `page` read the macro folder of the page.
 void BindMacroEditor(CVeldmarkUSBDevice& page);
 

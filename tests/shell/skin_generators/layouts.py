@@ -386,31 +386,30 @@ w('XML/CustomControlXML/KeySetControl.xml', f'''
 ''')
 
 w('XML/CustomControlXML/MacroControl.xml', '''
-<!-- The macro editor: the device's macros at the top; below them the selected
-     macro's events (one row each, built by the editor) with the buttons that
-     move and remove them, cursor moves to insert, recording. Stacked, so that
-     it fits the narrow column of the mouse page as well as the keyboard's
-     wide one. The hidden labels at the end give the rows' labels their look. -->
+<!-- The macro editor: the device's macros at the top (one tab, disabled
+     while a recording runs); below them the selected macro's events (one row
+     each, built by the editor) with the buttons that move and remove them,
+     cursor moves to insert, recording. Stacked, so that it fits the narrow
+     column of the mouse page as well as the keyboard's wide one. The hidden
+     labels at the end give the rows' labels their look. -->
 <MacroControl name="MacroControlItem" childpadding="6" inset="6,6,6,6">
-    <HorizontalLayout height="132" childpadding="6">
-        <VerticalLayout childpadding="4">
-            <List name="macro_name_list" itemheight="30" bkcolor="#FF2A2A2A"/>
-            <HorizontalLayout height="30" childpadding="4">
-                <Edit name="macro_edit_macroname" maxchar="32" hintkey="macro_rename_hint"/>
-                <Button name="macro_btn_name_edit" textkey="macro_rename_text" width="90"/>
-            </HorizontalLayout>
-        </VerticalLayout>
-        <VerticalLayout width="84" childpadding="4">
-            <TabLayout name="macro_name_tab" height="62">
-                <VerticalLayout childpadding="4">
-                    <Button name="macro_btn_name_add" textkey="macro_add_text" height="29"/>
-                    <Button name="macro_btn_name_sub" textkey="macro_delete_text" height="29"/>
-                </VerticalLayout>
-            </TabLayout>
-            <Button name="macro_btn_import" textkey="macro_import_text" height="29"/>
-            <Button name="macro_btn_export" textkey="macro_export_text" height="29"/>
-        </VerticalLayout>
-    </HorizontalLayout>
+    <TabLayout name="macro_name_tab" height="132">
+        <HorizontalLayout childpadding="6">
+            <VerticalLayout childpadding="4">
+                <List name="macro_name_list" itemheight="30" bkcolor="#FF2A2A2A"/>
+                <HorizontalLayout height="30" childpadding="4">
+                    <Edit name="macro_edit_macroname" maxchar="32" hintkey="macro_rename_hint"/>
+                    <Button name="macro_btn_name_edit" textkey="macro_rename_text" width="90"/>
+                </HorizontalLayout>
+            </VerticalLayout>
+            <VerticalLayout width="84" childpadding="4">
+                <Button name="macro_btn_name_add" textkey="macro_add_text" height="29"/>
+                <Button name="macro_btn_name_sub" textkey="macro_delete_text" height="29"/>
+                <Button name="macro_btn_import" textkey="macro_import_text" height="29"/>
+                <Button name="macro_btn_export" textkey="macro_export_text" height="29"/>
+            </VerticalLayout>
+        </HorizontalLayout>
+    </TabLayout>
     <HorizontalLayout name="macro_action_layout" childpadding="6" visible="false">
         <VerticalLayout childpadding="2">
             <HorizontalLayout height="22" childpadding="6" inset="6,0,6,0">
@@ -470,9 +469,17 @@ w('XML/CustomControlXML/ComboEditElementItem.xml', '''
 ''')
 
 w('XML/Menus/macro_action_menu.xml', '''
-<!-- The event menu of the macro editor: mouse button events to insert after
-     the selected event. -->
+<!-- The event menu of the macro editor: recording before or after the
+     selected event (with the real delays, the fixed delay or none), replacing
+     its key by the next one pressed, and mouse button events to insert after
+     it. -->
 <Menu name="macro_action_menu">
+''' + ''.join(f'''    <MenuElement name="macro_menu_record_{where}" textkey="macro_menu_record_{where}">
+        <MenuElement name="redio_{where}_record_time" textkey="macro_menu_record_time"/>
+        <MenuElement name="redio_{where}_constant_time" textkey="macro_menu_constant_time"/>
+        <MenuElement name="redio_{where}_ignore_time" textkey="macro_menu_ignore_time"/>
+    </MenuElement>
+''' for where in ('previous', 'later')) + '''    <MenuElement name="macro_action_edit" textkey="macro_menu_replace_key"/>
 ''' + ''.join(f'''    <MenuElement name="macro_menu_{b}" textkey="mouse_key_{b}">
         <MenuElement name="{b}_click" textkey="macro_menu_click"/>
         <MenuElement name="{b}_down" textkey="macro_down_key_text"/>
