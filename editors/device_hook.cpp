@@ -129,6 +129,7 @@ int CDeviceHook::Install(int mode, ui::Window* window, bool keyboard, bool libra
     if (ui::Control* root = m_window->GetRoot()) {
         m_rootListener = root->AddListener([this](const ui::Notification& n) { OnRootNotify(n); });
     }
+    m_window->AddObserver(this);
     ArmIdleTimer();
     platform::trace::Format("capture on, mode %d", mode);
     return 1;
@@ -140,7 +141,7 @@ void CDeviceHook::Uninstall() {
     }
     m_installed = false;
     m_service.Stop();
-    DisarmIdleTimer();
+    Detach();
     platform::trace::Format("capture off, mode %d", m_mode);
 }
 
@@ -175,15 +176,24 @@ void CDeviceHook::OnMouse(uint32_t message, const capture::MouseRecord& record) 
 }
 
 void CDeviceHook::OnCaptureEnded(capture::EndReason reason) {
+    EndBy(reason, true);
+}
+
+void CDeviceHook::OnWindowChanged(ui::Window& window, ui::WindowProperty property) {
+    if (property == ui::WindowProperty::Visible && !window.IsVisible()) {
+        EndBy(capture::EndReason::Hidden, false);
+    }
+}
+
+void CDeviceHook::EndBy(capture::EndReason reason, bool serviceStopped) {
     if (!m_installed) {
         return;
     }
     m_installed = false;
-    DisarmIdleTimer();
-    Ended(reason);
-}
-
-void CDeviceHook::Ended(capture::EndReason reason) {
+    if (!serviceStopped) {
+        m_service.Stop();
+    }
+    Detach();
     platform::trace::Format("capture ended: %s", capture::EndReasonText(reason));
     if (m_endHandler) {
         m_endHandler(reason);
@@ -196,25 +206,25 @@ void CDeviceHook::ArmIdleTimer() {
     }
 }
 
-void CDeviceHook::DisarmIdleTimer() {
-    ui::Control* root = m_window != nullptr ? m_window->GetRoot() : nullptr;
-    if (root != nullptr) {
+void CDeviceHook::Detach() {
+    if (m_window == nullptr) {
+        return;
+    }
+    if (ui::Control* root = m_window->GetRoot()) {
         root->KillTimer(kIdleTimer);
         if (m_rootListener != 0) {
             root->RemoveListener(m_rootListener);
         }
     }
     m_rootListener = 0;
+    m_window->RemoveObserver(this);
+    m_window = nullptr;
 }
 
 void CDeviceHook::OnRootNotify(const ui::Notification& n) {
-    if (!m_installed || !n.Is(ui::notify::kTimer) || n.wParam != kIdleTimer) {
-        return;
-    }
     // Five minutes without a key or a button: whoever started the capture is
     // not using it, and the keyboard goes back to the desktop.
-    m_installed = false;
-    m_service.Stop();
-    DisarmIdleTimer();
-    Ended(capture::EndReason::Idle);
+    if (n.Is(ui::notify::kTimer) && n.wParam == kIdleTimer) {
+        EndBy(capture::EndReason::Idle, false);
+    }
 }

@@ -12,9 +12,9 @@
 //
 // A capture never locks the user out: besides Uninstall it ends when the
 // service ends it (the window was hidden, minimised or lost the active
-// state) and when nothing was captured for kIdleLimitMs; the end handler
-// hears of both. The idle limit is timer kIdleTimer of the window's root
-// control.
+// state), when the window is hidden, and when nothing was captured for
+// kIdleLimitMs; the end handler hears of each. The idle limit is timer kIdleTimer of the window's
+// root control.
 //
 // UI thread only.
 
@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "platform/capture/capture_service.h"
+#include "platform/ui/tree_observer.h"
 #include "platform/ui/ui_types.h"
 
 namespace ui {
@@ -60,7 +61,7 @@ bool IsMouseMessage(uint32_t message);
 
 }  // namespace hook_msg
 
-class CDeviceHook : private platform::capture::CaptureSink {
+class CDeviceHook : private platform::capture::CaptureSink, private ui::TreeObserver {
   public:
     // Capture modes.
     static constexpr int kModeSingleKey = 1;
@@ -104,11 +105,18 @@ class CDeviceHook : private platform::capture::CaptureSink {
     bool OnKeyboard(uint32_t message, const platform::capture::KeyboardRecord& record) override;
     void OnMouse(uint32_t message, const platform::capture::MouseRecord& record) override;
     void OnCaptureEnded(platform::capture::EndReason reason) override;
+    // ui::TreeObserver: the window being hidden ends the capture.
+    void OnPropertyChanged(ui::Control&, ui::Property) override {}
+    void OnChildInserted(ui::Container&, ui::Control&, size_t) override {}
+    void OnChildRemoving(ui::Container&, ui::Control&, size_t) override {}
+    void OnWindowChanged(ui::Window& window, ui::WindowProperty property) override;
 
     void ArmIdleTimer();
-    void DisarmIdleTimer();
+    // Forgets the window: no idle timer, no observing.
+    void Detach();
     void OnRootNotify(const ui::Notification& n);
-    void Ended(platform::capture::EndReason reason);
+    // The capture ended without Uninstall.
+    void EndBy(platform::capture::EndReason reason, bool serviceStopped);
 
     platform::capture::CaptureService& m_service;
     ui::Window* m_window = nullptr;

@@ -9,7 +9,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick xdotool
     pipewire pipewire-bin wireplumber
     libglib2.0-dev libxcb1-dev libxcb-xkb-dev
     gsettings-desktop-schemas libglib2.0-bin dbus-daemon dbus-bin dconf-service dconf-gsettings-backend

@@ -19,7 +19,8 @@ const char* const kUsage =
     "       veldmarkctl ui wait [--page KIND] NAME PROPERTY VALUE [--timeout MS]\n"
     "       veldmarkctl ui screenshot FILE.png\n"
     "KIND: keyboard, mouse, mousepad, headset. PROPERTY: text, tooltip, visible, enabled,\n"
-    "selected, value, min, max, color, items, cursel, userdata, tab, class, name\n";
+    "selected, value, min, max, color, items, cursel, userdata, tab, class, name,\n"
+    "rect (read only: left top right bottom in window pixels)\n";
 
 int Usage(std::ostream& err) {
     err << kUsage;

@@ -102,6 +102,12 @@ const std::vector<ScriptProp>& Properties() {
              auto* tabs = As<TabLayout>(c);
              return tabs ? std::optional(Lines{std::to_string(tabs->GetCurSel())}) : std::nullopt;
          }},
+        {"rect",
+         [](const Control& c) {
+             const Rect& r = c.GetHostRect();
+             return Lines{std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                          std::to_string(r.right) + " " + std::to_string(r.bottom)};
+         }},
         {"color",
          [](const Control& c) -> std::optional<Lines> {
              auto* palette = As<ColorPalette>(c);

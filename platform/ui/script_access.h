@@ -13,6 +13,8 @@
 //   items, cursel     lists and drop-downs (items: one text a line)
 //   tab               tab layouts (the index of the child shown)
 //   color             colour palettes ("#rrggbb"), and classes that add it
+//   rect              every control: where the host laid it out, in window
+//                     pixels ("left top right bottom"); read only
 // A class adds properties of its own by implementing ScriptableControl.
 // "visible" is what a person sees: the control, every ancestor, and on the
 // way every tab layout's shown child.

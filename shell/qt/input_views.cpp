@@ -62,6 +62,17 @@ class Reporting : public Base, public ControlView {
             Window().UserFocusLeft(*this);
         }
     }
+    void mousePressEvent(QMouseEvent* event) override {
+        // Qt gives no focus event for a press that changes nothing to it: in
+        // a window that is not active, or on a widget that took the focus by
+        // itself when its window came back to the front. The model's focus
+        // follows the press all the same.
+        if ((this->focusPolicy() & Qt::ClickFocus) != 0 && Model() != nullptr &&
+            Model()->GetWindow() != nullptr && Model()->GetWindow()->GetFocus() != Model()) {
+            Window().UserPressed(*this);
+        }
+        Base::mousePressEvent(event);
+    }
 };
 
 // --- Edits ---

@@ -114,7 +114,10 @@ bool QtCaptureService::eventFilter(QObject* watched, QEvent* event) {
         } else if (type == QEvent::WindowStateChange && m_view->isMinimized()) {
             End(capture::EndReason::Minimized);
         } else if (type == QEvent::WindowDeactivate) {
-            End(capture::EndReason::Deactivated);
+            // Hiding and minimising deactivate the window on their way.
+            End(m_view->isHidden()      ? capture::EndReason::Hidden
+                : m_view->isMinimized() ? capture::EndReason::Minimized
+                                        : capture::EndReason::Deactivated);
         }
         return false;
     }

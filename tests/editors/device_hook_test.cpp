@@ -52,6 +52,7 @@ class DeviceHookTest : public ::testing::Test {
             });
         hook.SetEndHandler([this](capture::EndReason reason) { ends.push_back(reason); });
     }
+    void TearDown() override { hook.Uninstall(); }
 
     ui::HeadlessHost host;
     capture::FakeCaptureService service;
@@ -151,6 +152,14 @@ TEST_F(DeviceHookTest, FiveMinutesWithoutInputEndTheCaptureAndEveryEventRestarts
     hook.Uninstall();
     host.AdvanceBy(CDeviceHook::kIdleLimitMs * 2);
     EXPECT_EQ(ends.size(), 1u);
+}
+
+TEST_F(DeviceHookTest, HidingTheWindowEndsTheCapture) {
+    window->Show();
+    ASSERT_EQ(hook.Install(CDeviceHook::kModeSingleKey, window.get(), true, false), 1);
+    window->Hide();
+    EXPECT_EQ(ends, std::vector<capture::EndReason>{capture::EndReason::Hidden});
+    EXPECT_FALSE(service.IsActive());
 }
 
 TEST_F(DeviceHookTest, TheDesktopEndingTheCaptureIsReportedOnce) {

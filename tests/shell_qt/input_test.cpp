@@ -193,6 +193,32 @@ TEST_F(Input, FocusMovingBetweenEditsGivesKillfocusThenSetfocus) {
     EXPECT_EQ(heard.front().type + ":" + heard.front().sender, "killfocus:deng_edit_G");
 }
 
+TEST_F(Input, PressingAnEditThatTookTheFocusByItselfMovesTheModelsFocus) {
+    Load("main.xml");
+    // A window coming back to the front gives a widget the focus without the user.
+    WidgetOf("deng_edit_B")->setFocus(Qt::ActiveWindowFocusReason);
+    ASSERT_TRUE(WidgetOf("deng_edit_B")->hasFocus());
+    ASSERT_NE(window->GetFocus(), window->FindControl("deng_edit_B"));
+    ClearHeard();
+    QTest::mouseClick(WidgetOf("deng_edit_B"), Qt::LeftButton);
+    EXPECT_EQ(window->GetFocus(), window->FindControl("deng_edit_B"));
+    EXPECT_EQ(HeardTypes("deng_edit_B", true), Types{"setfocus"});
+    // Pressed again, nothing more is heard.
+    QTest::mouseClick(WidgetOf("deng_edit_B"), Qt::LeftButton);
+    EXPECT_EQ(HeardTypes("deng_edit_B", true), Types{"setfocus"});
+
+    // A press into a window that is not the active one moves the model's focus too.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    Settle();
+    ASSERT_FALSE(ViewOf(*window).isActiveWindow());
+    ClearHeard();
+    QTest::mouseClick(WidgetOf("deng_edit_R"), Qt::LeftButton);
+    EXPECT_EQ(window->GetFocus(), window->FindControl("deng_edit_R"));
+    EXPECT_EQ(HeardTypes("deng_edit_R", true), Types{"setfocus"});
+}
+
 TEST_F(Input, ComboChoiceRaisesItemSelectWithNewAndPreviousIndex) {
     Load("main.xml");
     auto* modes = window->FindControl<ui::Combo>("light_combo_modeSelect");

@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Recording and key capture end to end, from real X events: the program on the
+# simulated keyboard and mouse under Xvfb, driven through veldmarkctl ui, with
+# xdotool typing and clicking as a person would and xev as a second client
+# that holds the input focus. Checked: the saved ".mac" file, that the second
+# client gets no key (and no click) while the capture is on but does again
+# after it, that Caps Lock still toggles, the key editor's key field taking
+# Right Ctrl + A, and that the capture ends on deactivation, hiding,
+# minimising, exit and a crash.
+#
+# Usage: tests/e2e/capture_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
+set -euo pipefail
+
+bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
+if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run xdotool xev xset python3; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
+    done
+    work=$(mktemp -d /tmp/veldmark-capture-e2e-XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
+    chmod 700 "$work/run"
+    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
+        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" VELDMARK_TRACE=1 \
+        VELDMARK_HID=sim:keyboard,mouse \
+        xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
+    exit $?
+fi
+
+ctl="$bin/veldmarkctl"
+run="$XDG_RUNTIME_DIR"
+passed=0
+failed=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        passed=$((passed + 1))
+        echo "ok: $1"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $1: expected '$2', got '$3'"
+    fi
+}
+# Polls a command until it prints `want` (5 s at most); prints what it saw last.
+wait_for() {  # wait_for WANT COMMAND...
+    local want=$1 seen=""
+    shift
+    for _ in $(seq 50); do
+        seen=$("$@" 2>/dev/null || true)
+        [ "$seen" = "$want" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$seen"
+}
+kb() { "$ctl" ui "$1" --page keyboard "${@:2}"; }
+recording() { kb get macro_btn_stopredio visible; }
+# Key presses and button presses the second client received.
+presses() { grep -c '^KeyPress' "$run/xev.log" || true; }
+clicks() { grep -c '^ButtonPress' "$run/xev.log" || true; }
+caps() { xset q | sed -n 's/.*Caps Lock: *\([a-z]*\).*/\1/p'; }
+# Clicks with the real pointer at the middle of a control of the window.
+click_control() {  # click_control PAGE NAME
+    local l t r b
+    sleep 0.5 # a control just shown is laid out by the next round of the window
+    read -r l t r b <<<"$("$ctl" ui get --page "$1" "$2" rect)"
+    eval "$(xdotool getwindowgeometry --shell "$appwin")"
+    xdotool mousemove $((X + (l + r) / 2)) $((Y + (t + b) / 2)) click 1
+}
+start_app() {
+    "$bin/veldmark" >>"$run/app.log" 2>&1 &
+    app=$!
+    if [ "$(wait_for "ok selected keyboard" "$ctl" sim select keyboard)" != "ok selected keyboard" ]; then
+        echo "the program did not show the keyboard page"
+        cat "$run/app.log"
+        exit 1
+    fi
+    appwin=$(xdotool search --name "VARNE VK-R20" | head -1)
+    kb set macro_Op_tab selected 1 >/dev/null
+}
+stop_all() {
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    kill "$xevpid" 2>/dev/null || true
+}
+# Focus to the second client, one key, and whether it arrived there.
+second_client_gets_keys() {
+    local before
+    before=$(presses)
+    xdotool windowfocus --sync "$xwin"
+    xdotool key w
+    sleep 0.3
+    [ "$(presses)" -gt "$before" ] && echo yes || echo no
+}
+macro_events() {  # the events of the keyboard's first macro: "down 10:4" per line
+    python3 - "$XDG_DATA_HOME" <<'PY'
+import glob, json, sys
+folder = glob.glob(sys.argv[1] + "/*/keyboard")[0]
+guid = json.load(open(folder + "/macro.config"))["MacroInfo"][0]["Guid"]
+for e in json.load(open(folder + "/" + guid + ".mac"))["Events"]:
+    delay = e["Delay"] if isinstance(e["Delay"], str) else "not text"
+    print(e["Action"], "%d:%d" % (e["Type"], e["Button"]), delay)
+PY
+}
+
+xev -geometry 200x200+0+0 -name veldmark-second-client >"$run/xev.log" 2>&1 &
+xevpid=$!
+start_app
+trap stop_all EXIT
+xwin=$(wait_for_window() { for _ in $(seq 50); do
+    xdotool search --name veldmark-second-client 2>/dev/null | head -1 && return; sleep 0.1; done; }
+    wait_for_window)
+check "the second client takes keys before any capture" yes "$(second_client_gets_keys)"
+xdotool mousemove 30 30 click 1
+sleep 0.2
+clicks_before=$(clicks)
+check "and clicks" 1 "$clicks_before"
+
+# --- recording -------------------------------------------------------------------------
+kb click macro_btn_name_add >/dev/null
+caps_before=$(caps)
+xdotool windowfocus --sync "$xwin"
+presses_before=$(presses)
+kb click macro_btn_starredio >/dev/null
+check "recording shows the stop button" true "$(wait_for true recording)"
+check "the device list is locked" false "$("$ctl" ui get device_select_layout enabled)"
+xdotool key --delay 150 a b
+xdotool keydown Control_R
+sleep 0.1
+xdotool key x
+xdotool keyup Control_R
+xdotool key Caps_Lock
+xdotool mousemove 30 30 click 3 # over the second client
+xdotool click 8                 # the back button
+sleep 0.5
+check "the second client kept the focus" "$xwin" "$(xdotool getwindowfocus)"
+check "the second client got no key while recording" "$presses_before" "$(presses)"
+check "the second client got no click while recording" "$clicks_before" "$(clicks)"
+check "Caps Lock still toggled" "$([ "$caps_before" = off ] && echo on || echo off)" "$(caps)"
+click_control keyboard macro_btn_stopredio
+check "the stop button ends the recording" false "$(wait_for false recording)"
+check "the device list is free again" true "$("$ctl" ui get device_select_layout enabled)"
+xdotool key Caps_Lock
+check "Caps Lock is back" "$caps_before" "$(wait_for "$caps_before" caps)"
+events=$(macro_events)
+actions=$(printf '%s\n' "$events" | cut -d' ' -f1,2 | tr '\n' ',')
+# xdotool presses Left Ctrl along with Right Ctrl (the second client sees both too).
+check "the saved events, in order, without the stop click" \
+    "down 10:4,up 10:4,down 10:5,up 10:5,down 9:1,down 9:16,down 10:27,up 10:27,up 9:1,up 9:16,down 10:57,up 10:57,down 1:2,up 1:2,down 1:8,up 1:8," \
+    "$actions"
+check "every delay is text and the last one 0" 0 \
+    "$(printf '%s\n' "$events" | awk '$3 == "not text" { bad = 1 } END { print bad ? "bad" : $3 }')"
+first_gap=$(printf '%s\n' "$events" | sed -n 2p | cut -d' ' -f3)
+check "the gap between the keys was measured" yes "$([ "$first_gap" -gt 0 ] && echo yes || echo no)"
+check "the second client takes keys again" yes "$(second_client_gets_keys)"
+
+# --- key capture of the key editor (mouse page) ------------------------------------------
+"$ctl" sim select mouse >/dev/null
+"$ctl" ui set --page mouse key_Op_tab selected 1 >/dev/null
+"$ctl" ui click --page mouse key_1 >/dev/null
+"$ctl" ui set --page mouse keyset_function_combo cursel 6 >/dev/null
+presses_before=$(presses)
+click_control mouse keyset_keyboard_text_edit
+sleep 0.3
+xdotool keydown Control_R
+sleep 0.1
+xdotool keydown a
+sleep 0.1
+xdotool keyup a
+xdotool keyup Control_R
+check "Right Ctrl chose the Ctrl option" true \
+    "$(wait_for true "$ctl" ui get --page mouse key_ComBox_check_1 selected)"
+check "A is the key" A "$("$ctl" ui get --page mouse keyset_keyboard_text_edit text)"
+assignment=$(python3 - "$XDG_DATA_HOME" <<'PY'
+import glob, json, sys
+for path in glob.glob(sys.argv[1] + "/*/mouse/*.Json"):
+    print(hex(json.load(open(path))["Device"][0]["KeyList"][1]["Assignment"]))
+PY
+)
+check "the key is stored as Ctrl+A" 0x200104 "$assignment"
+check "the second client got no key while the field captured" "$presses_before" "$(presses)"
+eval "$(xdotool getwindowgeometry --shell "$appwin")"
+xdotool mousemove $((X + 300)) $((Y + 760)) click 1 # elsewhere in the window
+sleep 0.3
+check "leaving the field ends the key capture" yes \
+    "$(grep -q 'capture off, mode 1' "$run/app.log" && echo yes || echo no)"
+check "the second client takes keys after the key capture" yes "$(second_client_gets_keys)"
+"$ctl" sim select keyboard >/dev/null
+kb set macro_Op_tab selected 1 >/dev/null
+
+# --- every way a capture ends ------------------------------------------------------------
+start_recording() {
+    "$ctl" ui click --page keyboard macro_btn_starredio >/dev/null
+    [ "$(wait_for true recording)" = true ]
+}
+bring_back() { "$bin/veldmark" >/dev/null 2>&1; sleep 0.3; }
+
+xdotool windowfocus --sync "$appwin"
+start_recording
+xdotool windowfocus --sync "$xwin"
+check "losing the active state ends the recording" false "$(wait_for false recording)"
+check "and the keyboard is free" yes "$(second_client_gets_keys)"
+
+bring_back
+start_recording
+"$ctl" ui click nodevice_ok_btn >/dev/null # hides the window
+check "hiding the window ends the recording" false "$(wait_for false recording)"
+check "and the keyboard is free" yes "$(second_client_gets_keys)"
+
+bring_back
+start_recording
+"$ctl" ui click minbtn >/dev/null
+check "minimising ends the recording" false "$(wait_for false recording)"
+check "and the keyboard is free" yes "$(second_client_gets_keys)"
+
+bring_back
+rows_before=$(macro_events | wc -l)
+start_recording
+xdotool key a
+"$ctl" ui click closebtn >/dev/null # no tray here: the program ends
+wait "$app" || true
+check "the program ended" no "$(kill -0 "$app" 2>/dev/null && echo yes || echo no)"
+check "what was recorded before the exit is saved" $((rows_before + 2)) "$(macro_events | wc -l)"
+check "and the keyboard is free" yes "$(second_client_gets_keys)"
+
+start_app
+kb set macro_name_list cursel 0 >/dev/null
+start_recording
+kill -KILL "$app"
+wait "$app" 2>/dev/null || true
+check "a crash leaves the keyboard free" yes "$(second_client_gets_keys)"
+xdotool mousemove 30 30 click 1
+sleep 0.2
+check "and the pointer" $((clicks_before + 1)) "$(clicks)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
