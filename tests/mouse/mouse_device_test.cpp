@@ -347,6 +347,76 @@ TEST_F(MouseDeviceTest, GroupRippleCarriesOneLitGroupRoundTheMouse) {
     EXPECT_EQ(page->Engine().Phase(), 1 + 9 * 12);
 }
 
+// Frames the mouse receives in mode `mode`: one after each frame operation
+// (speed 4 runs it every seventh pass), pushed as the connection timer does.
+std::vector<std::vector<uint8_t>> FramesOfMode(CVeldmarkMouseDevice& page, sim::SimMouse& mouse,
+                                               uint8_t mode, int count) {
+    LightInfoRecord light;
+    light.mode = mode;
+    light.brightness = 4;
+    light.speed = 4;
+    light.red = 200;
+    light.green = 100;
+    light.blue = 50;
+    page.SetLightInfo(light);
+    page.ApplyLighting();
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < count; ++i) {
+        for (int pass = 0; pass < 7; ++pass) {
+            page.LightingPass();
+        }
+        page.PushFrame();
+        frames.push_back(mouse.LastFrame());
+    }
+    return frames;
+}
+
+TEST_F(MouseDeviceTest, EveryBuiltInModePlaysOnTheMouseAsItsOwnFrames) {
+    // The channel is open and frames flow, without the lighting thread: the
+    // test runs the passes itself.
+    ASSERT_TRUE(page->Channel().OpenInterface(mouse->CommandPath(), device::kKindMouse));
+    page->SetLightingActive(true);
+    const auto lit = [](const std::vector<uint8_t>& frame, int led) {
+        return frame.at(3 * led) != 0 || frame.at(3 * led + 1) != 0 || frame.at(3 * led + 2) != 0;
+    };
+    std::vector<std::vector<std::vector<uint8_t>>> byMode;
+    for (uint8_t mode = 0; mode <= 8; ++mode) {
+        byMode.push_back(FramesOfMode(*page, *firmware, mode, 6));
+        ASSERT_EQ(byMode.back().back().size(), 18u) << int{mode};
+    }
+    // Static: every light in the colour at the record's brightness, frame after frame.
+    const int level = device::BrightnessLevel(4);
+    for (const std::vector<uint8_t>& frame : byMode[3]) {
+        for (int led = 0; led < 6; ++led) {
+            EXPECT_EQ(frame[3 * led], 200 * level >> 8) << led;
+            EXPECT_EQ(frame[3 * led + 2], 50 * level >> 8) << led;
+        }
+    }
+    // Off: dark.
+    EXPECT_EQ(byMode[8].back(), std::vector<uint8_t>(18, 0));
+    // The wave runs along the lights: neighbours differ and it moves on.
+    EXPECT_NE(byMode[0][0][0], byMode[0][0][3]);
+    EXPECT_NE(byMode[0][0], byMode[0][1]);
+    // The group ripple lights its first group, LED 0, and no other yet.
+    EXPECT_TRUE(lit(byMode[5][0], 0));
+    for (int led = 1; led < 6; ++led) {
+        EXPECT_FALSE(lit(byMode[5][0], led)) << led;
+    }
+    // The moving modes change from frame to frame, and no two modes play the
+    // same frames (but for blink, whose first interval is the static colour).
+    for (const int mode : {0, 1, 2, 5, 6}) {
+        EXPECT_NE(byMode[mode].front(), byMode[mode].back()) << mode;
+    }
+    for (size_t a = 0; a < byMode.size(); ++a) {
+        for (size_t b = a + 1; b < byMode.size(); ++b) {
+            if (a == 3 && b == 4) {
+                continue;
+            }
+            EXPECT_NE(byMode[a], byMode[b]) << a << " and " << b;
+        }
+    }
+}
+
 TEST_F(MouseDeviceTest, ChangingTheModeRestartsTheRippleFromOneLitEntry) {
     LightInfoRecord light = page->GetLightInfo();
     light.mode = 5;
