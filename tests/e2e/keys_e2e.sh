@@ -209,6 +209,47 @@ ui click key_butt_keysave
 check "the default: key table" "10 10 00" "$(bytes_at "$(keys)" $((forward * 3)) 3)"
 check "the default: profile" 0x101000 "$(stored 3)"
 
+# Export and import through the window's file dialogs, a path typed into each.
+# The dialog is the program's one visible window that is not the main window.
+answer_dialog() {  # answer_dialog PATH
+    local w="" name
+    for _ in $(seq 50); do
+        for candidate in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+            name=$(xdotool getwindowname "$candidate" 2>/dev/null || true)
+            case "$name" in "VARNE VK-R20"*) ;; *) w=$candidate ;; esac
+        done
+        [ -n "$w" ] && break
+        sleep 0.1
+    done
+    [ -n "$w" ] || { echo "no file dialog opened"; return 1; }
+    xdotool windowfocus --sync "$w"
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+}
+ui set macro_Op_tab selected 1
+ui set macro_name_list cursel 0
+ui set mouse_x_left_edit text 25
+ui click macro_inset_moveleftkey_btn
+ui click macro_btn_export >/dev/null
+answer_dialog "$XDG_RUNTIME_DIR/left.mac"
+guid=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["MacroInfo"][0]["Guid"])' \
+    "$folder/macro.config")
+check "export wrote the macro's file unchanged" same \
+    "$(wait_for same sh -c "cmp -s '$folder/$guid.mac' '$XDG_RUNTIME_DIR/left.mac' && echo same")"
+ui click macro_btn_import >/dev/null
+answer_dialog "$XDG_RUNTIME_DIR/left.mac"
+check "import lists the file under a new name" "Macro_1 Macro_2" \
+    "$(wait_for "Macro_1 Macro_2" sh -c "'$ctl' ui get --page mouse macro_name_list items | paste -sd ' '")"
+macros=$("$ctl" sim memory mouse macros)
+check "the mouse holds both macros: 36 bytes" "aa 55 24 00 02 00" "$(bytes_at "$macros" 0 6)"
+check "at 20 and 28" "14 00 1c 00" "$(bytes_at "$macros" 16 4)"
+check "each one move left by 25 after 50 ms" "01 00 00 00 32 00 84 19 01 00 00 00 32 00 84 19" \
+    "$(bytes_at "$macros" 20 16)"
+shot imported
+ui set key_Op_tab selected 1
+ui click key_3
+
 # Ctrl+C once more, then the program in Chinese names it the same way and
 # names the button in Chinese.
 ui set keyset_function_combo cursel 11
