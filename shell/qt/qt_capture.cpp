@@ -1,5 +1,6 @@
 #include "shell/qt/qt_capture.h"
 
+#include <qguiapplication_platform.h>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QWindow>
 
 #include "platform/capture/linux_key_codes.h"
+#include "platform/capture/x11/x11_key_repeat.h"
 #include "shell/qt/qt_host.h"
 #include "shell/qt/window_view.h"
 
@@ -23,6 +25,11 @@ QtCaptureService::~QtCaptureService() {
 
 bool QtCaptureService::GrabsDesktop() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+void* QtCaptureService::X11Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
 }
 
 QWidget* QtCaptureService::View() const {
@@ -53,6 +60,11 @@ capture::CaptureResult QtCaptureService::Start(const capture::CaptureRequest& re
             return {false, "another program holds the pointer"};
         }
         m_mouseGrab = request.mouse;
+        // Without this, X repeats a held key as release and press pairs that
+        // look like the user letting go and pressing again.
+        if (request.keyboard) {
+            m_repeat = capture::x11::SetDetectableRepeat(X11Connection(), true);
+        }
     }
     m_grabbed = handle;
     m_view = view;
@@ -72,6 +84,10 @@ void QtCaptureService::Release() {
             m_grabbed->setMouseGrabEnabled(false);
         }
     }
+    if (m_repeat.known && !m_repeat.detectable) {
+        capture::x11::SetDetectableRepeat(X11Connection(), false);
+    }
+    m_repeat = {};
     m_keyboardGrab = false;
     m_mouseGrab = false;
     m_grabbed = nullptr;
@@ -149,6 +165,12 @@ bool QtCaptureService::eventFilter(QObject* watched, QEvent* event) {
 
 bool QtCaptureService::OnKey(QKeyEvent& event) {
     const bool down = event.type() == QEvent::KeyPress;
+    if (event.isAutoRepeat() && !down) {
+        // The toolkit repeats a held key as a release and a press marked as
+        // repeats (Wayland); the key was not let go, so the release is
+        // withheld and not reported, and the press reported as a repeat.
+        return true;
+    }
     const quint32 keycode = event.nativeScanCode();
     if (keycode < capture::kXKeycodeOffset) {
         return true;  // no key code: withheld, but nothing to report

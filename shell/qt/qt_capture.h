@@ -10,9 +10,10 @@
 //
 // Keys and buttons are read from the events Qt hands the program's windows:
 // X keycodes (and Wayland's, both the Linux key code + 8) go through the one
-// translation table to set-1 codes. Keys are withheld from the window's own
-// controls too (typing into an edit while recording records, it does not
-// type); only the lock keys go on.
+// translation table to set-1 codes. A held key is one press, repeated, and
+// one release (on X the capture asks the server for that while it runs). Keys are withheld from the
+// window's own controls too (typing into an edit while recording records, it does not type); only
+// the lock keys go on.
 //
 // Elsewhere (Wayland, offscreen) no program may grab: the capture sees what
 // reaches the program's windows while they have the focus, and keys typed
@@ -27,6 +28,7 @@
 #include <QPointer>
 
 #include "platform/capture/capture_service.h"
+#include "platform/capture/x11/x11_key_repeat.h"
 
 class QWidget;
 class QWindow;
@@ -64,6 +66,8 @@ class QtCaptureService final : public QObject, public platform::capture::Capture
 
   private:
     QWidget* View() const;
+    // The toolkit's X server connection, null elsewhere.
+    static void* X11Connection();
     bool OnKey(QKeyEvent& event);
     void OnMouse(QMouseEvent& event, bool down);
     void End(platform::capture::EndReason reason);
@@ -77,6 +81,8 @@ class QtCaptureService final : public QObject, public platform::capture::Capture
     QPointer<QWidget> m_view;
     bool m_keyboardGrab = false;
     bool m_mouseGrab = false;
+    // What the X connection's key repeat was before the capture changed it.
+    platform::capture::x11::RepeatState m_repeat;
 };
 
 }  // namespace qthost

@@ -4,9 +4,9 @@
 # xdotool typing and clicking as a person would and xev as a second client
 # that holds the input focus. Checked: the saved ".mac" file, that the second
 # client gets no key (and no click) while the capture is on but does again
-# after it, that Caps Lock still toggles, the key editor's key field taking
-# Right Ctrl + A, and that the capture ends on deactivation, hiding,
-# minimising, exit and a crash.
+# after it, that Caps Lock still toggles, that a held key is one press and
+# one release, the key editor's key field taking Right Ctrl + A, and that the
+# capture ends on deactivation, hiding, minimising, exit and a crash.
 #
 # Usage: tests/e2e/capture_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
@@ -128,6 +128,9 @@ sleep 0.1
 xdotool key x
 xdotool keyup Control_R
 xdotool key Caps_Lock
+xdotool keydown c # held past the X server's repeat delay: it repeats
+sleep 1.2
+xdotool keyup c
 xdotool mousemove 30 30 click 3 # over the second client
 xdotool click 8                 # the back button
 sleep 0.5
@@ -143,8 +146,8 @@ check "Caps Lock is back" "$caps_before" "$(wait_for "$caps_before" caps)"
 events=$(macro_events)
 actions=$(printf '%s\n' "$events" | cut -d' ' -f1,2 | tr '\n' ',')
 # xdotool presses Left Ctrl along with Right Ctrl (the second client sees both too).
-check "the saved events, in order, without the stop click" \
-    "down 10:4,up 10:4,down 10:5,up 10:5,down 9:1,down 9:16,down 10:27,up 10:27,up 9:1,up 9:16,down 10:57,up 10:57,down 1:2,up 1:2,down 1:8,up 1:8," \
+check "the saved events, in order, a held key once, without the stop click" \
+    "down 10:4,up 10:4,down 10:5,up 10:5,down 9:1,down 9:16,down 10:27,up 10:27,up 9:1,up 9:16,down 10:57,up 10:57,down 10:6,up 10:6,down 1:2,up 1:2,down 1:8,up 1:8," \
     "$actions"
 check "every delay is text and the last one 0" 0 \
     "$(printf '%s\n' "$events" | awk '$3 == "not text" { bad = 1 } END { print bad ? "bad" : $3 }')"

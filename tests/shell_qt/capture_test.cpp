@@ -41,8 +41,9 @@ class QtCapture : public QtHostTest {
     }
     QWindow* Native() { return ViewOf(*window).windowHandle(); }
     // A key as the platform reports it: the Linux code + 8.
-    bool SendKey(QEvent::Type type, int qtKey, uint16_t linuxCode, const QString& text = {}) {
-        QKeyEvent event(type, qtKey, Qt::NoModifier, linuxCode + 8u, 0, 0, text);
+    bool SendKey(QEvent::Type type, int qtKey, uint16_t linuxCode, const QString& text = {},
+                 bool repeat = false) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, linuxCode + 8u, 0, 0, text, repeat);
         return QCoreApplication::sendEvent(Native(), &event);
     }
     void Start(bool mouse = true) {
@@ -83,6 +84,25 @@ TEST_F(QtCapture, KeysArriveAsSetOneRecordsAndOnlyLockKeysGoOn) {
     EXPECT_EQ(sink.keys.size(), 4u);
     EXPECT_EQ(edit->text(), before + "5");  // without the capture the edit types
     EXPECT_TRUE(sink.ends.empty());
+}
+
+TEST_F(QtCapture, AHeldKeyRepeatsItsPressButIsReleasedOnce) {
+    Start();
+    SendKey(QEvent::KeyPress, Qt::Key_A, 30, "a");
+    // X repeats a held key as a release and a press, both marked as repeats.
+    for (int i = 0; i < 3; ++i) {
+        SendKey(QEvent::KeyRelease, Qt::Key_A, 30, "a", true);
+        SendKey(QEvent::KeyPress, Qt::Key_A, 30, "a", true);
+    }
+    SendKey(QEvent::KeyRelease, Qt::Key_A, 30, "a");
+    std::vector<uint32_t> messages;
+    for (const auto& [message, record] : sink.keys) {
+        EXPECT_EQ(record.scanCode, 0x1Eu);
+        messages.push_back(message);
+    }
+    EXPECT_EQ(messages,
+              (std::vector<uint32_t>{capture::kKeyDown, capture::kKeyDown, capture::kKeyDown,
+                                     capture::kKeyDown, capture::kKeyUp}));
 }
 
 TEST_F(QtCapture, ButtonsAreReportedWithTheScreenPositionAndStillReachTheWindow) {
