@@ -39,6 +39,7 @@
 #include "shell/qt/window_view.h"
 #include "shell/skin_wiring_qt.h"
 #include "shell/ui_script.h"
+#include "sim/mouse_firmware.h"
 #include "sim/sim_bus.h"
 #include "tools/backend_choice.h"
 
@@ -155,8 +156,19 @@ int RunApplication(int argc, char** argv, platform::session::LocalServer& instan
     }
     SetProcessHidBackend(choice.backend.get());
     auto* simBus = dynamic_cast<sim::SimBus*>(choice.backend.get());
-    for (const std::string& refused : ConfigureMouseIdentity(simBus != nullptr).refused) {
+    const device::MouseIdentityRead& mouseIdentity = ConfigureMouseIdentity(simBus != nullptr);
+    for (const std::string& refused : mouseIdentity.refused) {
         std::fprintf(stderr, "veldmark: not used: %s\n", refused.c_str());
+    }
+    // A simulated mouse named slow answers only after a probe, as a real one
+    // behind its receiver does.
+    if (simBus != nullptr && mouseIdentity.found &&
+        mouseIdentity.identity.kind == device::kKindSlowMouse) {
+        if (const std::shared_ptr<sim::SimDevice> mouse = simBus->Find(sim::DeviceKind::Mouse)) {
+            if (auto* firmware = dynamic_cast<sim::SimMouse*>(&mouse->firmware())) {
+                firmware->SetNeedsProbe(true);
+            }
+        }
     }
     // The simulated headset comes with a simulated audio library; a real one
     // is reached through its own sound card.

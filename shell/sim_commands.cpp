@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "sim/inspection.h"
+#include "sim/mouse_firmware.h"
 #include "sim/sim_bus.h"
 
 namespace app {
@@ -83,8 +84,20 @@ std::string Fault(sim::SimDevice& device, const std::vector<std::string>& w) {
     sim::Fault fault;
     fault.count = static_cast<int>(*count);
     const std::string& what = w[2];
+    auto* mouse = dynamic_cast<sim::SimMouse*>(&device.firmware());
     if (what == "clear") {
         device.ClearFaults();
+        if (mouse != nullptr) {
+            mouse->SetOutOfReach(false);
+        }
+        return Ok({});
+    }
+    if (what == "far") {
+        // A mouse behind a slow link moved out of its receiver's reach: probes fail.
+        if (mouse == nullptr) {
+            return Error("only a mouse can be out of reach");
+        }
+        mouse->SetOutOfReach(true);
         return Ok({});
     }
     if (what == "noreply") {
@@ -102,7 +115,7 @@ std::string Fault(sim::SimDevice& device, const std::vector<std::string>& w) {
         fault.type = sim::FaultType::UnplugAfter;
     } else {
         return Error("unknown fault \"" + what +
-                     "\" (noreply, late, echo, ff, fe, unplug-mid or clear)");
+                     "\" (noreply, late, echo, ff, fe, unplug-mid, far or clear)");
     }
     device.InjectFault(fault);
     return Ok({});

@@ -74,9 +74,15 @@ std::vector<std::string> MouseIdentityFiles() {
 
 const device::MouseIdentityRead& ConfigureMouseIdentity(bool simulated) {
     g_mouseIdentity = device::ReadMouseIdentity(MouseIdentityFiles());
-    if (g_mouseIdentity.found && !simulated) {
+    if (g_mouseIdentity.found) {
         const device::MouseIdentity& id = g_mouseIdentity.identity;
-        device::SetMouseRows(id.vendorId, id.productId, id.kind);
+        // The simulated mouse keeps the shipped identity but takes the link,
+        // so that a slow mouse can be tried without one.
+        if (simulated) {
+            device::SetMouseRows(0, 0, id.kind);
+        } else {
+            device::SetMouseRows(id.vendorId, id.productId, id.kind);
+        }
     }
     return g_mouseIdentity;
 }

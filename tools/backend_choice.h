@@ -28,10 +28,10 @@ HidBackendChoice ChooseHidBackendFromEnvironment();
 // tried: the user's configuration folder ($XDG_CONFIG_HOME, default
 // ~/.config, + the application name), then the installation's data prefix.
 std::vector<std::string> MouseIdentityFiles();
-// Reads the mouse's identity and gives it to the catalogue's mouse rows,
-// except for a program on the simulated devices (whose mouse is the one the
-// catalogue ships with). Start-up only, before any thread reads the
-// catalogue. The result says what was used and which files were refused.
+// Reads the mouse's identity and gives it to the catalogue's mouse rows; a
+// program on the simulated devices takes only the link (its mouse keeps the
+// identity the catalogue ships with). Start-up only, before any thread reads
+// the catalogue. The result says what was used and which files were refused.
 const device::MouseIdentityRead& ConfigureMouseIdentity(bool simulated);
 // What the last ConfigureMouseIdentity found.
 const device::MouseIdentityRead& CurrentMouseIdentity();

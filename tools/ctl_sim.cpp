@@ -11,7 +11,7 @@ const char* const kUsage =
     "       veldmarkctl sim audio headset   the simulated audio library's properties\n"
     "       veldmarkctl sim key KIND POSITION down|up\n"
     "       veldmarkctl sim status KIND BYTES (hex, e.g. 64 01 00 00 00 02)\n"
-    "       veldmarkctl sim fault KIND noreply|late|echo|ff|fe|unplug-mid|clear [COUNT]\n"
+    "       veldmarkctl sim fault KIND noreply|late|echo|ff|fe|unplug-mid|far|clear [COUNT]\n"
     "KIND: keyboard, mouse, mousepad, headset\n";
 
 bool Fits(const std::string& verb, size_t count) {
