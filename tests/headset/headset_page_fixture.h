@@ -18,6 +18,14 @@
 #include "sim/headset_firmware.h"
 #include "tests/device/usb_device_test_support.h"
 
+// The headset's page with its lighting thread in the test's hands: tests that
+// drive passes themselves stop it first, so only one thread steps the frames.
+class TestHeadsetPage : public CVeldmarkHS6533Device {
+  public:
+    using CVeldmarkHS6533Device::CVeldmarkHS6533Device;
+    using CVeldmarkUSBDevice::StopLightingThread;
+};
+
 class HeadsetPageTest : public PageTest {
   protected:
     std::string BusKinds() const override { return "headset"; }
@@ -31,7 +39,7 @@ class HeadsetPageTest : public PageTest {
         session->loader = loader.get();
         auto& factory = host->Factory();
         factory.Register("VeldmarkHS6533Device",
-                         [this] { return std::make_unique<CVeldmarkHS6533Device>(*bus, session); });
+                         [this] { return std::make_unique<TestHeadsetPage>(*bus, session); });
         factory.Register<CDeviceProfileUI>("DeviceProfile");
         factory.Register<CVoice6533ControlUI>("Voice6533Control");
         factory.Register<CMagicControlUI>("MagicControl");

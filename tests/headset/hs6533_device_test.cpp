@@ -171,6 +171,7 @@ class HeadsetFrameTest : public HeadsetPageTest {
     // Runs passes until the lighting thread would have drawn `frames` frames,
     // then hands the frame to the UI side as a push does.
     void Draw(int frames) {
+        static_cast<TestHeadsetPage*>(page)->StopLightingThread();
         for (int i = 0; i < frames * device::SpeedTicks(4); ++i) {
             page->LightingPass();
         }

@@ -133,7 +133,7 @@ TEST_F(LocalSocketTest, ARequestAnsweredLaterHoldsUpNoOtherClient) {
     }
     const auto start = Clock::now();
     EXPECT_EQ(SendLocalRequest(name, "quick", 2000), "fast");
-    EXPECT_LT(MsSince(start), 200);
+    EXPECT_LT(MsSince(start), 1000);
     std::thread([reply = held.front()] { reply("late"); }).join();
     client.join();
     EXPECT_EQ(slow, "late");
@@ -151,7 +151,7 @@ TEST_F(LocalSocketTest, ASilentConnectionAndAFloodLeaveRequestsAnsweredAtOnce) {
     const int silent = RawConnect(server.Path());
     auto start = Clock::now();
     EXPECT_EQ(SendLocalRequest(name, "after silence", 2000), "echo after silence");
-    EXPECT_LT(MsSince(start), 200);
+    EXPECT_LT(MsSince(start), 1000);
 
     std::vector<int> flood;
     for (int i = 0; i < 1000 && files.rlim_cur > 1100; ++i) {
@@ -159,7 +159,7 @@ TEST_F(LocalSocketTest, ASilentConnectionAndAFloodLeaveRequestsAnsweredAtOnce) {
     }
     start = Clock::now();
     EXPECT_EQ(SendLocalRequest(name, "in a flood", 2000), "echo in a flood");
-    EXPECT_LT(MsSince(start), 200);
+    EXPECT_LT(MsSince(start), 1000);
     for (int fd : flood) {
         close(fd);
     }
