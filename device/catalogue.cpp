@@ -39,6 +39,19 @@ constexpr std::string_view kPowerContainer = "device_power_switch";
 
 }  // namespace
 
+int32_t BuiltInLightModes(int32_t typeCode) {
+    switch (typeCode) {
+        case kTypeKeyboard:
+            return 30;  // 0-29: the keyboard's preview plays its own effect up to mode 29
+        case kTypeMouse:
+        case kTypeMousePad:
+        case kTypeHeadset:
+            return 9;  // 0-8
+        default:
+            return 0;
+    }
+}
+
 const char* KindName(uint16_t kind) {
     switch (kind) {
         case kKindKeyboard:

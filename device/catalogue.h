@@ -31,6 +31,13 @@ inline constexpr int32_t kTypeMouse = 1;
 inline constexpr int32_t kTypeMousePad = 2;
 inline constexpr int32_t kTypeHeadset = 3;
 
+// Number of built-in lighting modes of a type code's family: modes 0 … n - 1
+// are the family's own effects, and mode n + k plays custom light effect k of
+// the family's light store. The mode list shown to the user has exactly n
+// entries before the custom effects, so the name shown and the effect played
+// are the same entry. 0 for an unknown type code.
+int32_t BuiltInLightModes(int32_t typeCode);
+
 // "keyboard", "mouse", "mousepad", "slow mouse", "headset", or "unknown".
 const char* KindName(uint16_t kind);
 // "command" or "event", or "unknown".

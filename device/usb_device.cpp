@@ -110,7 +110,13 @@ void CVeldmarkUSBDevice::BindEditors() {
 }
 
 void CVeldmarkUSBDevice::InitKindPage() {
-    InitPage();
+    CVeldmarkUSBDevice::InitPage();
+    BindEditors();
+    if (auto* editor = dynamic_cast<LightEditorView*>(m_lightEditor)) {
+        editor->SetDeviceKind(m_kind);
+    }
+    LoadProfile();
+    RefreshPage();
 }
 
 ui::Control* CVeldmarkUSBDevice::KeyButton(int index) const {
@@ -171,8 +177,12 @@ void CVeldmarkUSBDevice::SetIdentity(const device::InterfaceRecord& record) {
     m_role = record.role;
 }
 
+// The type code also says which part of the light store is this family's and
+// how many built-in modes come before its custom effects.
 void CVeldmarkUSBDevice::SetTypeCode(int code) {
     m_typeCode = code;
+    m_document->SetLightStoreIndex(code);
+    m_document->SetBuiltInModeCount(device::BuiltInLightModes(code));
 }
 
 // --- frame ---------------------------------------------------------------------------
@@ -226,7 +236,11 @@ void CVeldmarkUSBDevice::PushFrame() {
 }
 
 void CVeldmarkUSBDevice::ShowFrame() {
-    FetchPublishedFrame();
+    if (m_channel.streamPaused.load()) {
+        std::fill(m_leds.begin(), m_leds.end(), GetSyncColor());
+    } else {
+        FetchPublishedFrame();
+    }
     for (size_t i = 0; i < m_leds.size(); ++i) {
         ui::Control* control = m_lightControls[i];
         if (control != nullptr && control->IsVisible()) {
@@ -235,6 +249,19 @@ void CVeldmarkUSBDevice::ShowFrame() {
             }
         }
     }
+}
+
+void CVeldmarkUSBDevice::PaintSyncColor(const device::LedColor& color) {
+    m_syncColor.store(static_cast<uint32_t>(color.r) | static_cast<uint32_t>(color.g) << 8 |
+                          static_cast<uint32_t>(color.b) << 16 |
+                          static_cast<uint32_t>(color.alpha) << 24,
+                      std::memory_order_relaxed);
+}
+
+device::LedColor CVeldmarkUSBDevice::GetSyncColor() const {
+    const uint32_t packed = m_syncColor.load(std::memory_order_relaxed);
+    return {static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
+            static_cast<uint8_t>(packed >> 16), static_cast<uint8_t>(packed >> 24)};
 }
 
 int64_t CVeldmarkUSBDevice::UiNow() const {
@@ -338,20 +365,64 @@ ui::Size CVeldmarkUSBDevice::HostScreenSize() const {
     return window != nullptr ? window->Context().host.ScreenSize() : ui::Size{};
 }
 
+// --- profile and lighting defaults ------------------------------------------------------------
+// What every kind does with its profile's lighting; the kinds add their own
+// device state on top.
+
+int CVeldmarkUSBDevice::LoadProfile() {
+    SetProfilePaths();
+    m_document->Load(m_document->GetProfilePath());
+    ApplyLighting();
+    return 1;
+}
+
+// The engine follows the record, the light list and the selected custom
+// effect of the document.
+int CVeldmarkUSBDevice::ApplyLighting() {
+    m_lightInfo = m_document->ReadLightInfo();
+    SetEngineParams(m_lightInfo);
+    ReplaceCustomColors(m_document->ReadLightList());
+    m_document->LoadLightStore(m_document->GetLightStorePath());
+    ReplaceEffectSteps(m_document->ReadLightEffects());
+    return 1;
+}
+
+void CVeldmarkUSBDevice::RefreshPage() {
+    RefreshEditorLists();
+    if (auto* editor = dynamic_cast<LightEditorView*>(m_lightEditor)) {
+        editor->ShowLightInfo(m_lightInfo);
+    }
+}
+
+void CVeldmarkUSBDevice::RefreshEditorLists() {
+    LoadEditorLists();
+    ShowEditorLists();
+}
+
+void CVeldmarkUSBDevice::SaveProfile() {
+    m_document->Save();
+}
+
+void CVeldmarkUSBDevice::SetLightInfo(const LightInfoRecord& record) {
+    m_lightInfo = record;
+    m_document->WriteLightInfo(record);
+}
+
+LightInfoRecord CVeldmarkUSBDevice::GetLightInfo() const {
+    return m_lightInfo;
+}
+
+std::string CVeldmarkUSBDevice::GetProfilePath() const {
+    return m_document->GetProfilePath();
+}
+
 // --- no-operation slots that the kinds fill in ----------------------------------------------
 
-int CVeldmarkUSBDevice::ApplyLighting() {
-    return 0;
-}
 void CVeldmarkUSBDevice::ConnectDevice() {}
 void CVeldmarkUSBDevice::ReadDeviceState() {}
 void CVeldmarkUSBDevice::TimerHook1003() {}
 void CVeldmarkUSBDevice::TimerHook1004() {}
 void CVeldmarkUSBDevice::PollStatus() {}
-int CVeldmarkUSBDevice::LoadProfile() {
-    return 0;
-}
-void CVeldmarkUSBDevice::RefreshPage() {}
 void CVeldmarkUSBDevice::ValidateMacroKeys() {
     std::vector<KeyEntry> keys = m_document->GetKeyList();
     if (keys.empty()) {
@@ -386,7 +457,6 @@ int CVeldmarkUSBDevice::UploadMacros() {
 int CVeldmarkUSBDevice::UploadSettings(int, int, int, int, int) {
     return 0;
 }
-void CVeldmarkUSBDevice::RefreshEditorLists() {}
 void CVeldmarkUSBDevice::RefreshKeyDisplay() {}
 
 bool CVeldmarkUSBDevice::KeysPlayMacro(int index) const {
@@ -403,13 +473,8 @@ void CVeldmarkUSBDevice::OnMacroRemoved(int index) {
     RefreshKeyDisplay();
     UploadProfileKeys(0);
 }
-void CVeldmarkUSBDevice::SaveProfile() {}
-void CVeldmarkUSBDevice::SetLightInfo(const LightInfoRecord& record) {
-    m_lightInfo = record;
-}
-LightInfoRecord CVeldmarkUSBDevice::GetLightInfo() const {
-    return m_lightInfo;
-}
+void CVeldmarkUSBDevice::SetCustomGroup(int) {}
+void CVeldmarkUSBDevice::LoadCustomColors() {}
 
 // --- paths ------------------------------------------------------------------------------------
 
@@ -447,10 +512,6 @@ void CVeldmarkUSBDevice::SetProfilePaths() {
                                                    : folder + m_profileId + ".Json");
     m_document->SetDefaultPath(DefaultDocumentPath());
     m_document->SetLightStorePath(folder + m_lightStoreName + ".config");
-}
-
-std::string CVeldmarkUSBDevice::GetProfilePath() const {
-    return {};
 }
 
 // --- profile switching -------------------------------------------------------------------------

@@ -8,8 +8,9 @@
 //
 // The kinds (keyboard, mouse, mousepad, headset) fill in the virtual
 // operations; the base gives the shared ones (page binding, shared effects,
-// frame push, paths, function tabs, key levels), the two threads and the
-// timer-driven life cycle that the selection entry runs:
+// frame push, paths, function tabs, key levels, the profile's lighting record
+// with its document, light list, custom effect and lighting editor), the two
+// threads and the timer-driven life cycle that the selection entry runs:
 //   1001 ConnectDevice, then 1000 every 5 ms (PushFrame) while the channel is
 //   open; 1002 ReadDeviceState (armed by the input thread on a sync request);
 //   1003/1004 hooks; 1005 PollStatus every 5000 ms while extra != 0.
@@ -19,7 +20,8 @@
 // - Lighting thread (started by the kinds' ConnectDevice): runs the frame
 //   operations on the engine's work frame and publishes each complete frame;
 //   PushFrame on the UI thread takes the last published frame, so a pushed
-//   frame is never a mix of two.
+//   frame is never a mix of two. In a synchronised group it takes the
+//   group's colour instead (PaintSyncColor, from the group's thread).
 // - Input thread (SyncThread): blocking reads on the event interface; it
 //   reaches the UI thread only by posting to the dispatcher. Stopping it
 //   cancels the pending read; no thread is ever killed.
@@ -129,7 +131,9 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // entry in the key list and writes "KeyList" into the document (nothing
     // is saved or sent here).
     virtual void SetSelectedKeyEntry(const KeyEntry& entry);
-    // The kind's page initialisation; the base binds the page (InitPage).
+    // The kind's page initialisation. The base binds the page (InitPage), finds
+    // its editors, tells the lighting editor the kind, loads the profile and
+    // shows it.
     virtual void InitKindPage();
     virtual LightInfoRecord GetLightInfo() const;
     // Keys and macros (kinds with a key list). Whether a key's current
@@ -142,6 +146,11 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual void OnMacroRemoved(int index);
     // Shows what every key does now (the page's key buttons and key list).
     virtual void RefreshKeyDisplay();
+    // Keyboards: the custom colour group the lighting editor shows and the
+    // document keeps; and loading (and sending) that group's colours. No
+    // operation for the kinds without custom colours.
+    virtual void SetCustomGroup(int group);
+    virtual void LoadCustomColors();
 
     // --- configuration by the main window, in this order ---------------------
     void SetPageLayout(std::string path) { m_pageLayout = std::move(path); }
@@ -158,6 +167,19 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     void SetOptionControl(ui::Control* control) { m_optionControl = control; }
     // The loop the input thread posts to; by default the page's window's.
     void SetDispatcher(ui::Dispatcher* dispatcher) { m_dispatcher = dispatcher; }
+
+    // --- synchronised lighting -----------------------------------------------
+    // While the channel's streamPaused flag is set the page belongs to a
+    // synchronised group: its lighting thread computes nothing and every LED
+    // shows the group's colour, which the group's thread hands over here (any
+    // thread; the UI thread's frame push takes it, so nothing races on the
+    // frame).
+    void PaintSyncColor(const device::LedColor& color);
+    device::LedColor GetSyncColor() const;
+
+    // Whether the light store's file changed since the editor lists were
+    // last read from it (the page then refreshes itself to show new effects).
+    bool LightStoreChanged() const;
 
     // --- event interface -----------------------------------------------------
     // Opens the event interface (when not open) and (re)starts the input thread.
@@ -263,6 +285,10 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // light controls (the first half of PushFrame; kinds that send frames
     // their own way call it and then send).
     void ShowFrame();
+    // Fills the lighting editor's mode list: the family's built-in modes (as
+    // many as the family has, so positions are mode numbers) followed by the
+    // custom effects, which are always offered.
+    void ShowEditorLists();
     // Arms a one-shot timer of the selection entry (UI thread).
     void ArmOptionTimer(int id, int delayMs);
     // Milliseconds of the UI loop's clock (the steady clock without a window).
@@ -333,6 +359,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     mutable std::mutex m_effectStepsLock;
     std::vector<LightEffectStep> m_effectSteps;
     int m_stepCount = 0;
+    std::atomic<uint32_t> m_syncColor{0};
+    std::string m_lightStoreStamp;
     std::atomic<bool> m_lightingActive{true};
     std::atomic<bool> m_previewActive{true};
     int m_tick = 0;  // lighting thread

@@ -1,5 +1,7 @@
 // The device object's two threads (lighting and input), the lighting state
 // they share with the UI thread, and the lists the lighting editor shows.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -16,6 +18,8 @@ namespace {
 constexpr auto kPassWait = std::chrono::milliseconds(1);
 // Above every speed's threshold; the count never needs to go further.
 constexpr int kMaxTick = 255;
+// Every kind's brightness and speed run 0-4.
+constexpr int kEditorMaximum = 4;
 
 device::LayerEntry ToLayer(const LightListEntry& e) {
     return {e.mode, e.brightness, e.speed, e.direction, e.multiColor,
@@ -34,6 +38,17 @@ Json::Value Member(const Json::Value& value, const char* key) {
 
 std::string Text(const Json::Value& value) {
     return value.isString() ? value.asString() : std::string();
+}
+
+// What tells one version of a file from the next: its inode, size and time
+// of last change ("" when it does not exist).
+std::string FileStamp(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    return std::to_string(info.st_ino) + ':' + std::to_string(info.st_size) + ':' +
+           std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
 }
 
 }  // namespace
@@ -255,8 +270,9 @@ void CVeldmarkUSBDevice::LoadEditorLists() {
                                                       : false);
         }
     }
-    const Json::Value store =
-        Member(json.Load(ProfileFolder() + m_lightStoreName + ".config"), "LightInfo");
+    const std::string storePath = ProfileFolder() + m_lightStoreName + ".config";
+    m_lightStoreStamp = FileStamp(storePath);
+    const Json::Value store = Member(json.Load(storePath), "LightInfo");
     if (store.isArray() && m_typeCode >= 0 && store.isValidIndex(m_typeCode) &&
         store[m_typeCode].isArray()) {
         m_effectNames.clear();
@@ -264,4 +280,27 @@ void CVeldmarkUSBDevice::LoadEditorLists() {
             m_effectNames.push_back(Text(Member(entry, "LightName")));
         }
     }
+}
+
+void CVeldmarkUSBDevice::ShowEditorLists() {
+    auto* editor = dynamic_cast<LightEditorView*>(m_lightEditor);
+    if (editor == nullptr) {
+        return;
+    }
+    std::vector<std::string> names = m_modeNames;
+    std::vector<bool> visible = m_modeVisible;
+    // A mode list shorter or longer than the family's modes would shift every
+    // custom effect to another mode number than the one it plays.
+    const int builtIn = m_document->GetBuiltInModeCount();
+    if (builtIn > 0) {
+        names.resize(static_cast<size_t>(builtIn));
+        visible.resize(static_cast<size_t>(builtIn), false);
+    }
+    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
+    visible.resize(names.size(), true);
+    editor->InitModes(names, visible, kEditorMaximum, kEditorMaximum);
+}
+
+bool CVeldmarkUSBDevice::LightStoreChanged() const {
+    return FileStamp(ProfileFolder() + m_lightStoreName + ".config") != m_lightStoreStamp;
 }

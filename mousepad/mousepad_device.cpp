@@ -12,7 +12,6 @@ constexpr auto kPassWait = std::chrono::milliseconds(1);
 constexpr auto kDetachedWait = std::chrono::milliseconds(100);
 constexpr uint8_t kModeRipple = 6;
 constexpr uint8_t kModePairRipple = 7;
-constexpr int kEditorMaximum = 4;
 
 // Mirror bytes.
 constexpr size_t kProfileByte = 0;
@@ -73,27 +72,6 @@ void CVeldmarkMousePadDevice::InitKindPage() {
     }
     LoadProfile();
     RefreshPage();
-}
-
-void CVeldmarkMousePadDevice::RefreshPage() {
-    RefreshEditorLists();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->ShowLightInfo(m_lightInfo);
-    }
-}
-
-// The editor offers the pad's modes followed by the user's custom effects.
-void CVeldmarkMousePadDevice::RefreshEditorLists() {
-    LoadEditorLists();
-    auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor());
-    if (editor == nullptr) {
-        return;
-    }
-    std::vector<std::string> names = m_modeNames;
-    std::vector<bool> visible = m_modeVisible;
-    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
-    visible.resize(names.size(), true);
-    editor->InitModes(names, visible, kEditorMaximum, kEditorMaximum);
 }
 
 // --- device ------------------------------------------------------------------------------
@@ -189,21 +167,9 @@ void CVeldmarkMousePadDevice::PollStatus() {
 
 // --- profile -----------------------------------------------------------------------------
 
-int CVeldmarkMousePadDevice::LoadProfile() {
-    SetProfilePaths();
-    Document().Load(Document().GetProfilePath());
-    ApplyLighting();
-    return 1;
-}
-
 int CVeldmarkMousePadDevice::ApplyLighting() {
-    CBasicProfiledata& document = Document();
-    m_lightInfo = document.ReadLightInfo();
-    SetEngineParams(m_lightInfo);
+    CVeldmarkUSBDevice::ApplyLighting();
     MirrorFromRecord(m_lightInfo);
-    ReplaceCustomColors(document.ReadLightList());
-    document.LoadLightStore(document.GetLightStorePath());
-    ReplaceEffectSteps(document.ReadLightEffects());
     SeedRipple(m_lightInfo.mode);
     return 1;
 }
@@ -256,30 +222,9 @@ void CVeldmarkMousePadDevice::ResetProfile() {
     RefreshPage();
 }
 
-void CVeldmarkMousePadDevice::SetProfilePaths() {
-    CVeldmarkUSBDevice::SetProfilePaths();
-}
-
-std::string CVeldmarkMousePadDevice::GetProfilePath() const {
-    return Document().GetProfilePath();
-}
-
-void CVeldmarkMousePadDevice::SaveProfile() {
-    Document().Save();
-}
-
 void CVeldmarkMousePadDevice::SetTypeCode(int code) {
     CVeldmarkUSBDevice::SetTypeCode(code);
     Document().SetDeviceIndex(0);
-}
-
-void CVeldmarkMousePadDevice::SetLightInfo(const LightInfoRecord& record) {
-    m_lightInfo = record;
-    Document().WriteLightInfo(record);
-}
-
-LightInfoRecord CVeldmarkMousePadDevice::GetLightInfo() const {
-    return m_lightInfo;
 }
 
 void CVeldmarkMousePadDevice::IgniteRing() {

@@ -52,17 +52,10 @@ class CVeldmarkMousePadDevice : public CVeldmarkUSBDevice {
     void PollStatus() override;
     int UploadSettings(int profile, int option1 = 0, int option2 = 0, int screenWidth = 0,
                        int screenHeight = 0) override;
-    int LoadProfile() override;
+    // The base's lighting, mirrored into the pad's settings record.
     int ApplyLighting() override;
-    void RefreshPage() override;
-    void RefreshEditorLists() override;
     void ResetProfile() override;
-    void SetProfilePaths() override;
-    std::string GetProfilePath() const override;
-    void SaveProfile() override;
     void SetTypeCode(int code) override;
-    void SetLightInfo(const LightInfoRecord& record) override;
-    LightInfoRecord GetLightInfo() const override;
     void IgniteRing() override;
 
     // Mousepad effects (lighting thread).

@@ -1,5 +1,7 @@
 #include "profile/profile_document.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "platform/trace/trace.h"
@@ -31,6 +33,12 @@ bool WouldBeOverwritten(const Json::Value& document) {
     }
     const Json::Value& devices = Member(document, "Device");
     return !devices.isNull() && !devices.isArray();
+}
+
+// A link could lead out of the light store's folder; step files are plain files.
+bool IsSymbolicLink(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 LightEffectStep ReadEffectStep(const Json::Value& element) {
@@ -425,12 +433,13 @@ std::vector<LightEffectStep> CBasicProfiledata::ReadLightEffects() {
     const int mode = m_lightInfo.mode;
     if (!m_lightStore.isNull() && mode >= m_builtInModeCount) {
         const Json::Value& effects = Element(Member(m_lightStore, "LightInfo"),
-                                             static_cast<Json::ArrayIndex>(m_deviceIndex));
+                                             static_cast<Json::ArrayIndex>(m_lightStoreIndex));
         const Json::Value& entry =
             Element(effects, static_cast<Json::ArrayIndex>(mode - m_builtInModeCount));
         const std::string guid = Text(Member(entry, "Guid"));
-        if (profile::IsSafeFileId(guid)) {
-            const Json::Value file = m_jsonFile.Load(m_lightStoreFolder + guid + ".light");
+        const std::string stepFile = m_lightStoreFolder + guid + ".light";
+        if (profile::IsSafeFileId(guid) && !IsSymbolicLink(stepFile)) {
+            const Json::Value file = m_jsonFile.Load(stepFile);
             const Json::Value& list = Member(file, "LEDEffectList");
             for (Json::ArrayIndex i = 0; i < Size(list); ++i) {
                 steps.push_back(ReadEffectStep(list[i]));

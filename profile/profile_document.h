@@ -56,6 +56,10 @@ class CBasicProfiledata {
     // a custom effect of the light store. 0 unless a device sets it.
     int GetBuiltInModeCount() const { return m_builtInModeCount; }
     void SetBuiltInModeCount(int count) { m_builtInModeCount = count < 0 ? 0 : count; }
+    // The element of the light store's "LightInfo" that holds this device
+    // family's custom effects (the family's type code). 0 unless set.
+    int GetLightStoreIndex() const { return m_lightStoreIndex; }
+    void SetLightStoreIndex(int index) { m_lightStoreIndex = index < 0 ? 0 : index; }
 
     // Loads the document at `path` and returns its device object (valid until
     // the next Load or writer call; copy it to keep it).
@@ -109,9 +113,11 @@ class CBasicProfiledata {
     // the file into the object and returns a copy (null when unreadable).
     Json::Value LoadLightStore(const std::string& path);
     // The steps of the custom effect that the current lighting mode selects:
-    // entry (mode - built-in count) of the store's "LightInfo"[index]; its
-    // Guid names the step file Guid + ".light" in the light store's folder.
-    // Empty when anything is missing or the Guid is not a plain file name.
+    // entry (mode - built-in count) of the store's "LightInfo"[light store
+    // index]; its Guid names the step file Guid + ".light" in the light
+    // store's folder. Empty when anything is missing, when the Guid is not a
+    // plain file name or when the step file is a symbolic link: nothing
+    // outside that folder is ever opened.
     std::vector<LightEffectStep> ReadLightEffects();
     const std::vector<LightEffectStep>& GetLightEffects() const { return m_effectSteps; }
 
@@ -155,6 +161,7 @@ class CBasicProfiledata {
     std::string m_defaultPath;
     std::string m_lightStorePath;
     int m_builtInModeCount = 0;
+    int m_lightStoreIndex = 0;
     LightInfoRecord m_lightInfo;
     std::vector<LightListEntry> m_lightList;
     Json::Value m_device;

@@ -71,6 +71,8 @@ KEYBOARD_MODES = [
     ("light_mode_staggered_pulse", 1), ("light_mode_blink", 1), ("light_mode_snake", 1),
     ("light_mode_splash", 1), ("light_mode_breath_cycle", 1), ("light_mode_blink_cycle", 1),
     ("light_mode_off", 1), ("light_mode_path_sweep", 1),
+    # mode 29: the keyboard shows it as a static variant; not offered
+    ("light_mode_reserved", 0),
 ]
 MOUSE_MODES = [
     ("light_mode_wave", 1), ("light_mode_spectrum", 1), ("light_mode_breath", 1),

@@ -5,6 +5,7 @@
 #include "device/usb_device.h"
 #include "editors/combo_edit_element.h"
 #include "editors/key_set_control.h"
+#include "editors/light_control_ui.h"
 #include "editors/macro_control.h"
 #include "headset/hs6533_device.h"
 #include "headset/magic_control_ui.h"
@@ -68,7 +69,7 @@ std::vector<ClassRow> ClassTable() {
         {"CHandImgButtonUI", StandInOf<ui::Button>("HandImgButton")},
         {"CHandImgSelectButtonUI", StandInOf<ui::Option>("HandImgSelectButton")},
         {"CRedioMacroButtonUI", StandInOf<ui::Option>("RedioMacroButton")},
-        {"CLightControlUI", StandInOf<ui::VerticalLayout>("LightControl")},
+        {"CLightControlUI", Make<CLightControlUI>()},
         {"CMacroControlUI", Make<CMacroControlUI>()},
         {"CKeySetControlUI", Make<CKeySetControlUI>()},
         {"CDeviceProfileUI", Make<CDeviceProfileUI>()},

@@ -18,6 +18,7 @@
 #include "shell/routes_headset.h"
 #include "shell/routes_keyboard.h"
 #include "shell/routes_keys.h"
+#include "shell/routes_lighting.h"
 #include "shell/routes_macros.h"
 #include "shell/routes_mouse.h"
 #include "shell/routes_recoil.h"
@@ -92,6 +93,7 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     AddCaptureRoutes(m_routes, *this);
     m_hook->SetEndHandler(
         [this](platform::capture::EndReason reason) { app::CaptureEnded(*this, reason); });
+    AddLightingRoutes(m_routes, *this);
     m_notifyHandler = AddNotifyHandler([this](const ui::Notification& n) { OnNotify(n); });
     m_services.peers.SetLightRequestHandler([this](int wParam, int lParam) {
         bool handled = false;
@@ -315,13 +317,16 @@ void CMainWnd::StartWorkers() {
     m_discovery =
         std::make_unique<device::CDeviceDiscovery>(m_services.backend, *m_slots, AsListener());
     m_discovery->Start();
-    // The update check and the synchronised lighting have no work of their own
-    // yet; their workers wait for the stop request like every other.
+    // The update check has no work of its own yet; its worker waits for the
+    // stop request like every other.
     m_updateWorker.Start([](ui::StopSignal& stop) { stop.WaitFor(std::chrono::hours(24 * 365)); });
-    m_lightSyncWorker.Start([](ui::StopSignal& stop) {
-        while (!stop.WaitFor(std::chrono::milliseconds(1000))) {
-        }
-    });
+    // The pages are all built by now and stay until the worker has stopped.
+    std::vector<CVeldmarkUSBDevice*> paintOrder;
+    for (const auto* pages : {&m_mousePages, &m_padPages, &m_headsetPages, &m_keyboardPages}) {
+        paintOrder.insert(paintOrder.end(), pages->begin(), pages->end());
+    }
+    m_lightSync.SetPages(std::move(paintOrder));
+    m_lightSyncWorker.Start([this](ui::StopSignal& stop) { m_lightSync.Run(stop); });
 }
 
 void CMainWnd::StopWorkers() {
@@ -499,7 +504,9 @@ void CMainWnd::ApplyToLightingPages(const std::function<void(CVeldmarkUSBDevice&
 }
 
 void CMainWnd::OnActivate(bool active) {
-    if (!active) {
+    if (active) {
+        RefreshChangedLightStores();
+    } else {
         app::EndCapture(*this, "the window lost the active state");
     }
     m_active = active ? 1 : 0;

@@ -34,6 +34,7 @@
 #include "platform/ui/window.h"
 #include "platform/ui/worker.h"
 #include "shell/event_routes.h"
+#include "shell/light_sync.h"
 
 class CVeldmarkUSBDevice;
 class CDeviceOptionUI;
@@ -138,6 +139,18 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     int LightControl() const { return m_lightControl; }
     bool PreviewOn() const { return m_previewOn != 0; }
 
+    // --- synchronised lighting (main_wnd_lighting.cpp) ------------------------------
+    // The current page's lighting on every attached device, in step.
+    void SyncToAll();
+    // The page's own lighting edit takes it out of its synchronised group; a
+    // group left with fewer than two devices ends.
+    void LeaveGroup(CVeldmarkUSBDevice& page);
+    app::LightSync& Sync() { return m_lightSync; }
+    // Pages whose light store changed on disk show its effects again.
+    void RefreshChangedLightStores();
+    // The screen size that settings uploads carry.
+    ui::Size ScreenSize() const;
+
     // Opens the skin chooser anchored at a control (set by the entry point).
     void SetSkinChooser(std::function<void(ui::Control& anchor)> open) {
         m_openSkinChooser = std::move(open);
@@ -209,6 +222,7 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     std::unique_ptr<device::CDeviceDiscovery> m_discovery;
     ui::Worker m_updateWorker;
     ui::Worker m_lightSyncWorker;
+    app::LightSync m_lightSync;
 
     std::vector<CVeldmarkUSBDevice*> m_padPages;
     std::vector<CVeldmarkUSBDevice*> m_mousePages;

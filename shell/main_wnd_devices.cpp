@@ -2,6 +2,7 @@
 // devices' interfaces.
 
 #include "device/usb_device.h"
+#include "editors/light_control_ui.h"
 #include "mousepad/mp_device_power_ui.h"
 #include "platform/trace/trace.h"
 #include "platform/ui/button.h"
@@ -245,6 +246,13 @@ void CMainWnd::ShowEntry(int index, bool visible, bool select) {
             m_pageSwitch->SelectItem(0);
         }
     }
+    for (auto* pages : {&m_mousePages, &m_padPages, &m_keyboardPages, &m_headsetPages}) {
+        for (CVeldmarkUSBDevice* page : *pages) {
+            if (auto* editor = dynamic_cast<CLightControlUI*>(page->GetLightEditor())) {
+                editor->SetSameModeSupport(shown > 1);
+            }
+        }
+    }
     if (shown <= 1) {
         // With one device left there is nothing to keep in step.
         for (auto* pages : {&m_mousePages, &m_padPages, &m_keyboardPages, &m_headsetPages}) {
@@ -306,6 +314,7 @@ bool CMainWnd::SelectKind(int kind) {
 }
 
 void CMainWnd::OnDeviceSelectChanged() {
+    RefreshChangedLightStores();
     for (int i = 0; i < EntryCount(); ++i) {
         CDeviceOptionUI* entry = EntryAt(i);
         if (entry != nullptr && entry->IsSelected()) {

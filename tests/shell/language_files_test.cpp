@@ -151,4 +151,20 @@ TEST_F(LanguageFilesTest, EveryTextKeyTheSourcesNameHasAText) {
     EXPECT_EQ(Without(built, en), std::set<std::string>{});
 }
 
+TEST_F(LanguageFilesTest, EveryLightingModeHasAChineseNameOfItsOwn) {
+    // A name left in English (or shown as its key) is what a generator falls
+    // back to when nobody translated it.
+    ui::LanguageTable english;
+    ui::LanguageTable chinese;
+    ASSERT_TRUE(english.LoadFile(skintest::SkinFolder() / "lan_en.xml"));
+    ASSERT_TRUE(chinese.LoadFile(skintest::SkinFolder() / "lan_cn.xml"));
+    const std::set<std::string> modes =
+        Referenced(skintest::DataFolder() / "DefaultData", {".json"}, {{"\"LightName\": \"", ""}});
+    ASSERT_GT(modes.size(), 20u);
+    for (const std::string& key : modes) {
+        EXPECT_NE(english.Resolve(key), key);
+        EXPECT_NE(chinese.Resolve(key), english.Resolve(key)) << key;
+    }
+}
+
 }  // namespace

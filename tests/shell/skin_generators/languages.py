@@ -104,7 +104,8 @@ MODE_CN = {'none': '无', 'wave': '波浪', 'drift': '漂移', 'path_wave': '路
            'hue_cycle': '色相循环', 'row_wave': '行波浪', 'centre_bounce': '中心弹跳', 'show': '表演', 'pulse': '脉冲',
            'corner_bounce': '角落弹跳', 'zone': '分区', 'ring_rainbow': '彩虹环', 'reserved': '保留',
            'custom_colours': '自定义颜色', 'staggered_pulse': '交错脉冲', 'blink': '闪烁', 'snake': '贪吃蛇',
-           'splash': '飞溅', 'breath_cycle': '循环呼吸', 'blink_cycle': '循环闪烁', 'off': '关闭'}
+           'splash': '飞溅', 'breath_cycle': '循环呼吸', 'blink_cycle': '循环闪烁', 'off': '关闭',
+           'custom_effect': '自定义灯效', 'pair_ripple': '双向涟漪', 'path_sweep': '路径扫描'}
 with open(os.path.join(DATA, 'DefaultData', 'default_light.json'), encoding='utf-8') as f:
     for family in json.load(f)['DefaultLightName']:
         for entry in family:

@@ -524,9 +524,9 @@ w('XML/CustomControlXML/LightControl.xml', f'''
             <HorizontalLayout height="30" childpadding="6">
                 <CheckBox name="deng_7color_check" textkey="light_colour_cycle_text" width="130"/>
                 <Button name="deng_colordp_btn" width="40" bkcolor="#FFFF0000"/>
-                <Label text="R" width="14"/><Edit name="deng_edit_R" width="44"/>
-                <Label text="G" width="14"/><Edit name="deng_edit_G" width="44"/>
-                <Label text="B" width="14"/><Edit name="deng_edit_B" width="44"/>
+                <Label text="R" width="14"/><Edit name="deng_edit_R" width="44" numberonly="true"/>
+                <Label text="G" width="14"/><Edit name="deng_edit_G" width="44" numberonly="true"/>
+                <Label text="B" width="14"/><Edit name="deng_edit_B" width="44" numberonly="true"/>
             </HorizontalLayout>
             <HorizontalLayout name="colorpallet_layout" height="90" childpadding="10">
                 <ColorPalette name="deng_Color_Pallet" width="150"/>
