@@ -22,21 +22,21 @@ namespace {
 
 // Groups in the order of the cells below: colour cycle, colour, palette,
 // brightness, speed, direction.
-const char* const kGroups[] = {"deng_7color_check",  "deng_color_layout", "colorpallet_layout",
-                               "deng_light_layout",  "deng_speed_layout", "deng_fx_layout"};
+const char* const kGroups[] = {"deng_7color_check", "deng_color_layout", "colorpallet_layout",
+                               "deng_light_layout", "deng_speed_layout", "deng_fx_layout"};
 
 // What each mode offers, mode by mode: 'E' enabled and shown, 'D' disabled
 // and shown, 'H' disabled and hidden, 'h' enabled and hidden; a trailing '+'
 // marks the modes that offer "deng_same_mode".
 const char* const kKeyboard[] = {
-    "DDDDDD",  "EEEEEE",  "EEEEEE",  "EEEEEE",  "HHHEEH+", "EEEEED+", "EEEEDD+", "EEEEED",
-    "EEEEED",  "EEEEED+", "EEEEED",  "HHHEEH",  "hHHEEE",  "EEEEED",  "EEEEED",  "EEEEED",
-    "EEEEHD",  "HHHEHH",  "HHHEEE",  "DDDDDD",  "DEEEDD",  "EEEEED",  "EEEEED+", "EEEEEE",
-    "EEEEED",  "DDDEED",  "DDDEED",  "DDDDDD+", "EEEEEE",  "DDDDDD",  "DDDDDD"};
-const char* const kMouse[] = {"EEEEEE",  "DDDEED+", "EEEEEE+", "DEEEDD+", "EEEEED+",
-                              "EEEEEE",  "DDDEED",  "DDDEED",  "DDDDDD+", "DDDDDD"};
-const char* const kPadAndHeadset[] = {"EEEEEE",  "DDDEED+", "EEEEED+", "DEEEDD+", "EEEEED+",
-                                      "DDDDDD",  "DDDDDD",  "DDDDDD",  "DDDDDD+", "DDDDDD"};
+    "DDDDDD", "EEEEEE",  "EEEEEE", "EEEEEE",  "HHHEEH+", "EEEEED+", "EEEEDD+", "EEEEED",
+    "EEEEED", "EEEEED+", "EEEEED", "HHHEEH",  "hHHEEE",  "EEEEED",  "EEEEED",  "EEEEED",
+    "EEEEHD", "HHHEHH",  "HHHEEE", "DDDDDD",  "DEEEDD",  "EEEEED",  "EEEEED+", "EEEEEE",
+    "EEEEED", "DDDEED",  "DDDEED", "DDDDDD+", "EEEEEE",  "DDDDDD",  "DDDDDD"};
+const char* const kMouse[] = {"EEEEEE", "DDDEED+", "EEEEEE+", "DEEEDD+", "EEEEED+",
+                              "EEEEEE", "DDDEED",  "DDDEED",  "DDDDDD+", "DDDDDD"};
+const char* const kPadAndHeadset[] = {"EEEEEE", "DDDEED+", "EEEEED+", "DEEEDD+", "EEEEED+",
+                                      "DDDDDD", "DDDDDD",  "DDDDDD",  "DDDDDD+", "DDDDDD"};
 
 class LightControlTest : public ::testing::Test {
   protected:
@@ -212,8 +212,8 @@ TEST_F(LightControlTest, ShowsEveryByteOfARecordWithoutRaisingAnything) {
 }
 
 TEST_F(LightControlTest, ModeListTakesTheNamesAsKeysWithTheirVisibilityAndTheMaxima) {
-    editor->InitModes({"light_mode_wave", "light_mode_custom_effect", "My effect"},
-                      {true, false}, 3, 2);
+    editor->InitModes({"light_mode_wave", "light_mode_custom_effect", "My effect"}, {true, false},
+                      3, 2);
     auto* modes = Find<ui::Combo>("light_combo_modeSelect");
     ASSERT_EQ(modes->GetItemCount(), 3);
     EXPECT_TRUE(modes->GetItem(0)->GetTextValue().isKey);
@@ -241,8 +241,12 @@ TEST_F(LightControlTest, ColourEditsAreClampedAndRewritten) {
         int value;
         const char* shown;
     };
-    const Case cases[] = {{"300", 255, "255"}, {"", 0, "0"},       {"-5", 0, "0"},
-                          {"12ab", 12, "12"},  {"007", 7, "7"},    {"255", 255, "255"},
+    const Case cases[] = {{"300", 255, "255"},
+                          {"", 0, "0"},
+                          {"-5", 0, "0"},
+                          {"12ab", 12, "12"},
+                          {"007", 7, "7"},
+                          {"255", 255, "255"},
                           {"99999999999999999999", 255, "255"}};
     for (const Case& c : cases) {
         Find("deng_edit_G")->SetText(c.typed);
