@@ -91,15 +91,19 @@ print(*(light[k] for k in ("SelectItem", "Light", "Speed", "Red", "Green", "Blue
 }
 
 ui set deng_Op_tab selected 1
-# Static, in an orange typed into the colour fields, at brightness 2 and speed 1.
+# Brightness 2 and speed 1 on the wave, where both can be set; then static,
+# in an orange typed into the colour fields.
+ui set light_combo_modeSelect cursel 0
+check "the speed can be set on the wave" true "$(ui get deng_speed_layout enabled)"
+ui set deng_light_slider value 2
+ui set deng_speed_slider value 1
 ui set light_combo_modeSelect cursel 3
 check "static is written into the record" 03 "$(wait_for 03 mode_byte)"
+check "static has no speed" false "$(ui get deng_speed_layout enabled)"
 for part in R:200 G:100 B:50; do
     ui set "deng_edit_${part%%:*}" text "${part##*:}"
     ui notify "deng_edit_${part%%:*}" killfocus
 done
-ui set deng_light_slider value 2
-ui set deng_speed_slider value 1
 check "mode, brightness, speed (sent as 4 - 1), colour" "03 02 03 00 00 c8 64 32" "$(record)"
 check "the profile keeps them" "3 2 1 200 100 50" "$(stored_light)"
 shot static
