@@ -12,6 +12,28 @@
 #include "platform/trace/trace.h"
 #include "profile/user_file.h"
 
+namespace {
+
+// Whether some object below `value` has a member name with a NUL in it.
+bool HasNulInMemberName(const Json::Value& value) {
+    if (value.isObject()) {
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            if (it.name().find('\0') != std::string::npos || HasNulInMemberName(*it)) {
+                return true;
+            }
+        }
+    } else if (value.isArray()) {
+        for (const Json::Value& item : value) {
+            if (HasNulInMemberName(item)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string CJsonFile::ReadText(const std::string& path) const {
     profile::UserFileRead read = profile::ReadUserFile(path, profile::kDocumentCap);
     platform::trace::Format("readjsonFile 错误吗：：%d", read.error);
@@ -86,6 +108,14 @@ Json::Value CJsonFile::Load(const std::string& path, JsonLoadStatus* status,
 }
 
 std::string CJsonFile::StyledText(const Json::Value& value) {
+    if (HasNulInMemberName(value)) {
+        // The styled writer cuts member names at a NUL, which would turn
+        // "Events\0x" into a second "Events" written over the first; the
+        // stream writer keeps the whole name (as \u0000).
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "   ";
+        return Json::writeString(builder, value) + "\n";
+    }
     Json::StyledWriter writer;
     return writer.write(value) + "\n";
 }

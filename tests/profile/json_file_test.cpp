@@ -88,6 +88,16 @@ TEST_F(JsonFile, WriteStoresStyledTextWithTrailingNewlineAndUtf8RoundTrips) {
     EXPECT_EQ(ReadJson(Root() + "out.json")["profilename"].asString(), "Профиль 配置");
 }
 
+TEST_F(JsonFile, AMemberNameWithANulIsWrittenWholeAndNotOverAnother) {
+    Json::Value value;
+    value["Events"][0] = 1;
+    value[std::string("Events\0x", 8)][0] = 2;
+    ASSERT_EQ(CJsonFile().Write(Root() + "nul.json", value), 0);
+    const Json::Value back = ReadJson(Root() + "nul.json");
+    EXPECT_EQ(back, value);
+    EXPECT_EQ(back["Events"][0].asInt(), 1);
+}
+
 TEST_F(JsonFile, PipeInAFilesPlaceReadsAsNothingWithoutBlocking) {
     const std::string path = Root() + "pipe.Json";
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
