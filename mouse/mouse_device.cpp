@@ -301,6 +301,9 @@ int CVeldmarkMouseDevice::ApplyLighting() {
     ReplaceCustomColors(document.ReadLightList());
     document.LoadLightStore(document.GetLightStorePath());
     ReplaceEffectSteps(document.ReadLightEffects());
+    // The logo names the lighting mode; an edit of the lighting alone does
+    // not refresh the page, so the summary follows here.
+    ShowLogoSummary();
     return 1;
 }
 

@@ -106,6 +106,7 @@ for part in R:200 G:100 B:50; do
 done
 check "mode, brightness, speed (sent as 4 - 1), colour" "03 02 03 00 00 c8 64 32" "$(record)"
 check "the profile keeps them" "3 2 1 200 100 50" "$(stored_light)"
+check "the logo names the mode" "Whole device: Static" "$(ui get logo tooltip | tail -1)"
 shot static
 # Every light shows the colour, no two differ.
 check "static lights are all alike" 1 "$(lights | tr ',' '\n' | sort -u | wc -l | tr -d ' ')"

@@ -94,6 +94,12 @@ TEST_F(MouseKeyDisplayTest, LogoSummarisesTheLightingModeOrTheCustomEffect) {
     page->SetLightInfo(light);
     page->RefreshPage();
     EXPECT_EQ(logo->keyText, "Lighting: \nWhole device: ");
+    // A lighting edit applies the lighting without refreshing the page: the
+    // logo follows all the same.
+    light.mode = 3;
+    page->SetLightInfo(light);
+    page->ApplyLighting();
+    EXPECT_EQ(logo->keyText, "Lighting: \nWhole device: Static");
 }
 
 TEST_F(MouseKeyDisplayTest, ChoosingAKeyShowsItsEntryInTheEditor) {
