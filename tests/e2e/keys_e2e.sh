@@ -109,6 +109,7 @@ position_of() {  # position_of "KIND P1 P2"
 forward=$(position_of "10 10 00")
 right=$(position_of "10 02 00")
 left=$(position_of "10 01 00")
+back=$(position_of "10 08 00")
 check "the mouse has a forward button" true "$([ "$forward" -ge 0 ] && echo true || echo false)"
 row_text() {  # the key list's function text of key $1
     ui tree device_setkeyinfo_list | python3 -c '
@@ -246,6 +247,39 @@ check "at 20 and 28" "14 00 1c 00" "$(bytes_at "$macros" 16 4)"
 check "each one move left by 25 after 50 ms" "01 00 00 00 32 00 84 19 01 00 00 00 32 00 84 19" \
     "$(bytes_at "$macros" 20 16)"
 shot imported
+ui set key_Op_tab selected 1
+ui click key_3
+
+# Deleting a macro that a key plays: forward plays Macro_1, back plays
+# Macro_2. Macro_1 goes after both questions: forward gets its own function
+# back and back now plays the macro that moved up into the first place.
+assign_macro() {  # assign_macro KEY MACRO
+    ui click "key_$1"
+    ui set keyset_function_combo cursel 9
+    ui set keyset_macro_combo cursel "$2"
+    ui set keyset_macro_over_combo cursel 0
+    ui click key_butt_keysave
+}
+assign_macro 3 0
+assign_macro 4 1
+check "back plays the second macro" "70 01 00" "$(bytes_at "$(keys)" $((back * 3)) 3)"
+ui set macro_Op_tab selected 1
+ui set macro_name_list cursel 0
+check "deleting asks first" "a window of its own is open: msgwnd" \
+    "$(ui click macro_btn_name_sub | tail -1)"
+check "whether to delete" "Delete this macro?" "$("$ctl" ui get MessageText text)"
+"$ctl" ui click confirm_btn >/dev/null
+question="Keys use this macro. Deleting it gives them back their own function. Delete it?"
+check "then whether the keys may lose it" "$question" \
+    "$(wait_for "$question" "$ctl" ui get MessageText text)"
+"$ctl" ui click confirm_btn >/dev/null
+check "one macro is left" Macro_2 "$(ui get macro_name_list items)"
+check "forward clicks forward again" "10 10 00" "$(bytes_at "$(keys)" $((forward * 3)) 3)"
+check "back plays the first macro now" "70 00 00" "$(bytes_at "$(keys)" $((back * 3)) 3)"
+check "both in the profile" "0x101000 0x700000" "$(stored 3) $(stored 4)"
+check "the key list names it" Macro_2 "$(row_text 4)"
+check "the mouse holds one macro" "aa 55 1a 00 01 00" \
+    "$(bytes_at "$("$ctl" sim memory mouse macros)" 0 6)"
 ui set key_Op_tab selected 1
 ui click key_3
 
