@@ -145,6 +145,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     // The page's own lighting edit takes it out of its synchronised group; a
     // group left with fewer than two devices ends.
     void LeaveGroup(CVeldmarkUSBDevice& page);
+    // Pages whose device went leave the group; a group left with one device ends.
+    void EndLoneGroup();
     app::LightSync& Sync() { return m_lightSync; }
     // Pages whose light store changed on disk show its effects again.
     void RefreshChangedLightStores();

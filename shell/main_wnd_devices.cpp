@@ -261,19 +261,7 @@ void CMainWnd::ShowEntry(int index, bool visible, bool select) {
             }
         }
     }
-    int synchronised = 0;
-    for (int i = 0; i < EntryCount(); ++i) {
-        if (CDeviceOptionUI* e = EntryAt(i); e != nullptr && e->IsShown() && e->IsSynchro()) {
-            ++synchronised;
-        }
-    }
-    if (synchronised <= 1) {
-        for (int i = 0; i < EntryCount(); ++i) {
-            if (CDeviceOptionUI* e = EntryAt(i)) {
-                e->SetSynchro(false);
-            }
-        }
-    }
+    EndLoneGroup();
 }
 
 void CMainWnd::HideEntry(int index) {

@@ -13,6 +13,11 @@ void MarkSynchronised(CVeldmarkUSBDevice& page, bool synchronised) {
     }
 }
 
+bool IsMarked(CVeldmarkUSBDevice& page) {
+    auto* entry = dynamic_cast<CDeviceOptionUI*>(page.GetOptionControl());
+    return entry != nullptr && entry->IsSynchro();
+}
+
 bool InGroup(CVeldmarkUSBDevice& page) {
     return page.Channel().IsOpen() && page.Channel().streamPaused.load();
 }
@@ -69,17 +74,25 @@ void CMainWnd::SyncToAll() {
 void CMainWnd::LeaveGroup(CVeldmarkUSBDevice& page) {
     page.Channel().streamPaused.store(false);
     MarkSynchronised(page, false);
+    EndLoneGroup();
+}
+
+// A page whose device is gone is no member; a group of one is no group: its
+// last device goes back to its own lighting thread, which shows the same
+// effect.
+void CMainWnd::EndLoneGroup() {
     std::vector<CVeldmarkUSBDevice*> members;
     for (const auto* pages : {&m_keyboardPages, &m_mousePages, &m_padPages, &m_headsetPages}) {
-        for (CVeldmarkUSBDevice* other : *pages) {
-            if (InGroup(*other)) {
-                members.push_back(other);
+        for (CVeldmarkUSBDevice* page : *pages) {
+            if (InGroup(*page)) {
+                members.push_back(page);
+            } else if (page->Channel().streamPaused.load() || IsMarked(*page)) {
+                page->Channel().streamPaused.store(false);
+                MarkSynchronised(*page, false);
             }
         }
     }
     if (members.size() == 1) {
-        // A group of one is no group: the last device goes back to its own
-        // lighting thread, which shows the same effect.
         members.front()->Channel().streamPaused.store(false);
         MarkSynchronised(*members.front(), false);
     }

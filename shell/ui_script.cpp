@@ -198,6 +198,10 @@ std::optional<UiScript::Target> UiScript::Find(const std::string& kind, const st
             return std::nullopt;
         }
         scopes.emplace_back(&m_window, page);
+        // The page's selection entry in the device list belongs to it too.
+        if (ui::Control* entry = page->GetOptionControl()) {
+            scopes.emplace_back(&m_window, entry);
+        }
     } else {
         const std::vector<ui::Window*>& all = m_window.Context().windows.All();
         for (auto it = all.rbegin(); it != all.rend(); ++it) {

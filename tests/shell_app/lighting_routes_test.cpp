@@ -275,4 +275,36 @@ TEST_F(LightingRoutesTest, UnpluggingAllButOneEndsThePaintingAtOnce) {
     EXPECT_FALSE(window->Sync().Active());
 }
 
+// The group is what is left in step, not what is listed: with the pad out of
+// it and the headset gone, the keyboard is alone and paints its own frames,
+// although two devices are still listed.
+TEST_F(LightingRoutesTest, GroupOfOneLeftByAnUnplugEndsWhileOthersAreListed) {
+    Start();
+    auto pad = ConnectPad();
+    ConnectKeyboard();
+    auto headset = Plug(sim::DeviceKind::Headset);
+    ASSERT_TRUE(WaitFor([&] { return Headset()->Channel().IsOpen(); }));
+    Advance([] { return false; }, 600);
+    ChooseMode(Pad(), 3);
+    SameMode(Pad());
+    for (CVeldmarkUSBDevice* page : {Pad(), Keyboard(), Headset()}) {
+        ASSERT_TRUE(page->Channel().streamPaused.load());
+    }
+    SetBrightness(Pad(), 1);
+    EXPECT_TRUE(Keyboard()->Channel().streamPaused.load());
+    EXPECT_TRUE(Headset()->Channel().streamPaused.load());
+
+    bus->Unplug(headset);
+    ASSERT_TRUE(WaitFor([&] { return !EntryOf(Headset())->IsShown(); }));
+    EXPECT_FALSE(Keyboard()->Channel().streamPaused.load());
+    EXPECT_FALSE(EntryOf(Keyboard())->IsSynchro());
+    EXPECT_FALSE(EntryOf(Headset())->IsSynchro());
+    EXPECT_FALSE(window->Sync().Active());
+    // Back again, the headset lights on its own.
+    Plug(sim::DeviceKind::Headset);
+    ASSERT_TRUE(WaitFor([&] { return EntryOf(Headset())->IsShown(); }));
+    EXPECT_FALSE(Headset()->Channel().streamPaused.load());
+    EXPECT_FALSE(EntryOf(Headset())->IsSynchro());
+}
+
 }  // namespace

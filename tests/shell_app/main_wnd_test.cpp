@@ -114,6 +114,7 @@ TEST_F(MainWndTest, LosingTheSecondDeviceEndsSynchronisationAndUnpausesTheStream
     EntryOf(Keyboard())->SetSynchro(true);
     EntryOf(Pad())->SetSynchro(true);
     Keyboard()->Channel().streamPaused.store(true);
+    Pad()->Channel().streamPaused.store(true);
     for (int i = 0; i < window->EntryCount(); ++i) {
         if (window->EntryAt(i) == EntryOf(Pad())) {
             window->ShowEntry(i, true, false);  // both still shown
