@@ -505,7 +505,7 @@ w('XML/CustomControlXML/LightControl.xml', f'''
             <HorizontalLayout name="light_combo_ZZCCmodeSelectLayout" width="200" visible="false">
                 {combo("light_combo_ZZCCmodeSelect", ["light_zone_1", "light_zone_2", "light_zone_3", "light_zone_4"], width=200)}
             </HorizontalLayout>
-            <CheckBox name="deng_same_mode" textkey="light_same_mode_text" width="160" visible="false"/>
+            <CheckBox name="deng_same_mode" textkey="light_same_mode_text" width="220" visible="false"/>
         </HorizontalLayout>
         <HorizontalLayout name="deng_light_layout" height="30" childpadding="8">
             <Label textkey="light_brightness_text" width="120"/>
