@@ -100,8 +100,8 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     int UploadMacros() override;
 
     // Custom colours (lighting mode 20).
-    void SetCustomGroup(int group);
-    void LoadCustomColors();
+    void SetCustomGroup(int group) override;
+    void LoadCustomColors() override;
     // Sends the custom colours as the record's colour group (mode 20 only;
     // 0 and nothing sent in any other mode).
     int UploadCustomColors();
