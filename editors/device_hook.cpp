@@ -126,6 +126,7 @@ int CDeviceHook::Install(int mode, ui::Window* window, bool keyboard, bool libra
     m_window = window;
     m_mode = mode;
     m_installed = true;
+    m_pressed.reset();
     if (ui::Control* root = m_window->GetRoot()) {
         m_rootListener = root->AddListener([this](const ui::Notification& n) { OnRootNotify(n); });
     }
@@ -155,7 +156,16 @@ bool CDeviceHook::OnKeyboard(uint32_t message, const capture::KeyboardRecord& re
         return capture::IsLockKey(record.vkCode);
     }
     ArmIdleTimer();
-    if (const uint32_t registered = hook_msg::KeyboardMessageOf(m_mode)) {
+    // A release whose press came before this capture (the Enter that chose
+    // "replace with the next key" from a menu, the Tab that moved into the
+    // key field) is not the user's input to it: it would record a lone
+    // release or take a key nobody meant.
+    const size_t key = (record.scanCode & 0xFFu) | (record.IsExtended() ? 0x100u : 0u);
+    const bool down = message == capture::kKeyDown || message == capture::kSysKeyDown;
+    const bool seen = down || m_pressed.test(key);
+    m_pressed.set(key, down);
+    const uint32_t registered = hook_msg::KeyboardMessageOf(m_mode);
+    if (registered != 0 && seen) {
         m_window->HandleMessage(registered, static_cast<intptr_t>(message),
                                 reinterpret_cast<intptr_t>(&record));
     }

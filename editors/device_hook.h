@@ -8,7 +8,8 @@
 // valid during the call), and every mouse button as the mode's mouse
 // message (a pointer to the MouseRecord); the window handles each one before
 // the next is delivered. Keys are withheld from the rest of the desktop,
-// except the lock keys.
+// except the lock keys. A key released during the capture that was pressed
+// before it started is withheld without being sent.
 //
 // A capture never locks the user out: besides Uninstall it ends when the
 // service ends it (the window was hidden, minimised or lost the active
@@ -18,6 +19,7 @@
 //
 // UI thread only.
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -125,4 +127,7 @@ class CDeviceHook : private platform::capture::CaptureSink, private ui::TreeObse
     bool m_installed = false;
     std::string m_error;
     EndHandler m_endHandler;
+    // The keys pressed during this capture and not yet released, by set-1
+    // code (bit 8: extended).
+    std::bitset<512> m_pressed;
 };

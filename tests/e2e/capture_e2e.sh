@@ -5,7 +5,8 @@
 # that holds the input focus. Checked: the saved ".mac" file, that the second
 # client gets no key (and no click) while the capture is on but does again
 # after it, that Caps Lock still toggles, that a held key is one press and
-# one release, the key editor's key field taking Right Ctrl + A, and that the
+# one release, replacing an event's key from the event menu chosen with
+# Enter, the key editor's key field taking Right Ctrl + A, and that the
 # capture ends on deactivation, hiding, minimising, exit and a crash.
 #
 # Usage: tests/e2e/capture_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
@@ -154,6 +155,33 @@ check "every delay is text and the last one 0" 0 \
 first_gap=$(printf '%s\n' "$events" | sed -n 2p | cut -d' ' -f3)
 check "the gap between the keys was measured" yes "$([ "$first_gap" -gt 0 ] && echo yes || echo no)"
 check "the second client takes keys again" yes "$(second_client_gets_keys)"
+
+# --- replacing a key, the menu item chosen with Enter ----------------------------------
+# Enter is let go after the capture started; its release must not be the new key.
+replace_chosen_row() {  # opens the event menu on the top row shown, chooses Replace with Enter
+    xdotool windowfocus --sync "$appwin"
+    read -r l t r b <<<"$(kb get macro_action_list rect)"
+    eval "$(xdotool getwindowgeometry --shell "$appwin")"
+    xdotool mousemove $((X + l + 60)) $((Y + t + 14)) click 1
+    sleep 0.3
+    xdotool click 3
+    sleep 0.5
+    xdotool key Down Down Down Return
+    [ "$(wait_for true recording)" = true ]
+}
+replace_chosen_row
+row=$(( $(kb get macro_action_list cursel) + 1 ))
+action=$(printf '%s\n' "$events" | sed -n "${row}p" | cut -d' ' -f1)
+kb click macro_btn_stopredio >/dev/null
+check "the stop button ends the replacing" false "$(wait_for false recording)"
+check "the release of Enter replaced nothing" "$events" "$(macro_events)"
+replace_chosen_row
+xdotool key z
+kb click macro_btn_stopredio >/dev/null
+check "the chosen event took Z" "$action 10:29" \
+    "$(wait_for "$action 10:29" bash -c "$(declare -f macro_events); macro_events | sed -n ${row}p | cut -d' ' -f1,2")"
+check "and the rest stayed" "$(printf '%s\n' "$events" | sed "${row}d")" \
+    "$(macro_events | sed "${row}d")"
 
 # --- key capture of the key editor (mouse page) ------------------------------------------
 "$ctl" sim select mouse >/dev/null

@@ -102,10 +102,33 @@ TEST_F(DeviceHookTest, KeyCaptureTakesOnlyTheKeyboardAndHitKeysAreSentToo) {
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0].message, hook_msg::Register(hook_msg::kKeySingleKey));
     ASSERT_EQ(hook.Install(CDeviceHook::kModeHitKey, window.get(), true, true), 1);
-    service.Key(kLinuxA, false);
+    service.Key(kLinuxA, true);
     EXPECT_EQ(delivered.back().message, hook_msg::Register(hook_msg::kKeyHitKey));
     EXPECT_EQ(hook_msg::ModeOf(delivered.back().message), CDeviceHook::kModeHitKey);
     EXPECT_TRUE(service.DesktopKeys().empty());
+}
+
+TEST_F(DeviceHookTest, AReleaseOfAKeyPressedBeforeTheCaptureIsNotSent) {
+    service.Key(kLinuxA, true);  // Enter on a menu, Tab into the key field …
+    service.Key(kLinuxCapsLock, true);
+    ASSERT_EQ(hook.Install(CDeviceHook::kModeMacroReplace, window.get(), true, true), 1);
+    service.Key(kLinuxA, false);
+    service.Key(kLinuxCapsLock, false);
+    EXPECT_TRUE(delivered.empty());
+    // Caps Lock still reaches the desktop both ways; A only before the capture.
+    EXPECT_EQ(service.DesktopKeys().size(), 3u);
+    service.Key(kLinuxRightCtrl, true);
+    service.Key(kLinuxA, true);
+    service.Key(kLinuxA, false);
+    service.Key(kLinuxRightCtrl, false);
+    ASSERT_EQ(delivered.size(), 4u);
+    EXPECT_EQ(delivered[2].event, static_cast<intptr_t>(capture::kKeyUp));
+    EXPECT_EQ(delivered[3].scanCode, 0x1Du);
+    // A new capture forgets what the last one saw pressed.
+    service.Key(kLinuxA, true);
+    ASSERT_EQ(hook.Install(CDeviceHook::kModeMacro, window.get(), true, true), 1);
+    service.Key(kLinuxA, false);
+    EXPECT_EQ(delivered.size(), 5u);
 }
 
 TEST_F(DeviceHookTest, AStartThatFailsCapturesNothingAndSaysWhy) {
