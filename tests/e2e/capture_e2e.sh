@@ -53,6 +53,7 @@ wait_for() {  # wait_for WANT COMMAND...
     printf '%s' "$seen"
 }
 kb() { "$ctl" ui "$1" --page keyboard "${@:2}"; }
+rows_shown() { kb get macro_action_list items | wc -l; }
 recording() { kb get macro_btn_stopredio visible; }
 # Key presses and button presses the second client received.
 presses() { grep -c '^KeyPress' "$run/xev.log" || true; }
@@ -159,27 +160,35 @@ check "the second client takes keys again" yes "$(second_client_gets_keys)"
 # --- replacing a key, the menu item chosen with Enter ----------------------------------
 # Enter is let go after the capture started; its release must not be the new key.
 replace_chosen_row() {  # opens the event menu on the top row shown, chooses Replace with Enter
+    local shown
     xdotool windowfocus --sync "$appwin"
     read -r l t r b <<<"$(kb get macro_action_list rect)"
     eval "$(xdotool getwindowgeometry --shell "$appwin")"
     xdotool mousemove $((X + l + 60)) $((Y + t + 14)) click 1
     sleep 0.3
+    shown=$(xdotool search --onlyvisible --class . 2>/dev/null | wc -l)
     xdotool click 3
-    sleep 0.5
+    for _ in $(seq 50); do # until the menu is shown
+        [ "$(xdotool search --onlyvisible --class . 2>/dev/null | wc -l)" -gt "$shown" ] && break
+        sleep 0.1
+    done
+    sleep 0.2
     xdotool key Down Down Down Return
-    [ "$(wait_for true recording)" = true ]
+    wait_for true recording
 }
-replace_chosen_row
-row=$(( $(kb get macro_action_list cursel) + 1 ))
+check "the event menu starts replacing" true "$(replace_chosen_row)"
+# The selection holds while the list is locked: the row being replaced.
+row=$(($(kb get macro_action_list cursel) + 1))
 action=$(printf '%s\n' "$events" | sed -n "${row}p" | cut -d' ' -f1)
-kb click macro_btn_stopredio >/dev/null
+# Stopped by a real click, which reaches the program after the keys before it.
+click_control keyboard macro_btn_stopredio
 check "the stop button ends the replacing" false "$(wait_for false recording)"
 check "the release of Enter replaced nothing" "$events" "$(macro_events)"
-replace_chosen_row
+check "the event menu starts replacing again" true "$(replace_chosen_row)"
 xdotool key z
-kb click macro_btn_stopredio >/dev/null
-check "the chosen event took Z" "$action 10:29" \
-    "$(wait_for "$action 10:29" bash -c "$(declare -f macro_events); macro_events | sed -n ${row}p | cut -d' ' -f1,2")"
+click_control keyboard macro_btn_stopredio
+check "the stop button ends it again" false "$(wait_for false recording)"
+check "the chosen event took Z" "$action 10:29" "$(macro_events | sed -n "${row}p" | cut -d' ' -f1,2)"
 check "and the rest stayed" "$(printf '%s\n' "$events" | sed "${row}d")" \
     "$(macro_events | sed "${row}d")"
 
@@ -246,6 +255,8 @@ bring_back
 rows_before=$(macro_events | wc -l)
 start_recording
 xdotool key a
+# The key and the close request travel apart: the close waits for the rows.
+wait_for $((rows_before + 2)) rows_shown >/dev/null
 "$ctl" ui click closebtn >/dev/null # no tray here: the program ends
 wait "$app" || true
 check "the program ended" no "$(kill -0 "$app" 2>/dev/null && echo yes || echo no)"
