@@ -27,6 +27,8 @@ inline constexpr uint32_t kSelectKind = 0xC010;
 inline constexpr uint32_t kMacroRequest = 0xC011;
 // A veldmarkctl key request; lParam points to a KeyRequest (shell/routes_keys.h).
 inline constexpr uint32_t kKeyRequest = 0xC012;
+// veldmarkctl changed a light store: pages show their effect lists again.
+inline constexpr uint32_t kLightStoreChanged = 0xC013;
 
 // System events as the window receives them.
 inline constexpr uint32_t kDestroy = 0x0002;

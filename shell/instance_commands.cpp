@@ -58,6 +58,19 @@ void InstanceCommands::Handle(const std::string& request, Reply reply) {
         }
         return;
     }
+    if (first == "effect" && words.size() == 2 && words[1] == "refresh") {
+        // veldmarkctl wrote a light store; the pages read what changed.
+        const ui::WindowRef window = m_window;
+        const bool posted = m_dispatcher.Post([window, reply] {
+            reply(window.Send(app_msg::kLightStoreChanged, 0, 0).value_or(0) == 1
+                      ? "ok"
+                      : Error("the window is gone"));
+        });
+        if (!posted) {
+            reply(Error("the program is closing"));
+        }
+        return;
+    }
     if (first == "key") {
         // veldmarkctl's key changes run where the page keeps the key list.
         const ui::WindowRef window = m_window;

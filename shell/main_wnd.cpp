@@ -204,6 +204,9 @@ intptr_t CMainWnd::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
         case app_msg::kMacroRequest:
             HandleMacroRequest(*this, *reinterpret_cast<MacroRequest*>(lParam));
             return 1;
+        case app_msg::kLightStoreChanged:
+            RefreshChangedLightStores();
+            return 1;
         case app_msg::kHookCapture:
             app::SetKeyCapture(*this, wParam != 0);
             return 0;

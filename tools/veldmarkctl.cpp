@@ -12,6 +12,7 @@
 
 #include "tools/backend_choice.h"
 #include "tools/ctl_device.h"
+#include "tools/ctl_effect.h"
 #include "tools/ctl_key.h"
 #include "tools/ctl_macro.h"
 #include "tools/ctl_profile.h"
@@ -37,6 +38,8 @@ constexpr CommandGroup kCommands[] = {
     {"udev-rules", RunUdevRulesCommand, "udev-rules            rules for device access"},
     {"profile", RunProfileCommand, "profile <cmd> <kind>  profiles (veldmarkctl profile for more)"},
     {"macro", RunMacroCommand, "macro <cmd> <kind>    macros (veldmarkctl macro for more)"},
+    {"effect", RunEffectCommand,
+     "effect list|import <kind> …  custom light effects (veldmarkctl effect for more)"},
     {"key", RunKeyCommand, "key list|set <kind> …  key functions (veldmarkctl key for more)"},
     {"sim", RunSimCommand,
      "sim <cmd> <kind> ...  simulated devices of the running app (veldmarkctl sim for more)"},

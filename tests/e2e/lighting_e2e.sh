@@ -5,7 +5,9 @@
 #
 # On the mousepad: static in a typed colour is saved in the profile and the
 # pad's frames carry that colour at the mode's brightness; breathing makes the
-# frames change. Every other page takes a mode and a preset colour into its
+# frames change; a step file imported with veldmarkctl effect is refused
+# with its line when a value is out of range, else listed at once in the
+# running page's effect list and played. Every other page takes a mode and a preset colour into its
 # profile and its device. Then "deng_same_mode" on the keyboard puts every
 # device in the group (each entry shows its mark), the pad's frames follow the
 # keyboard's colour and breathe with it, and editing the pad's brightness
@@ -129,6 +131,26 @@ check "breathing is saved" "2 3 255 64 0" "$(stored_light "$data/MousePad")"
 first=$(pad_first)
 changed() { [ "$(pad_first)" != "$first" ] && echo changed; }
 check "breathing frames change over time" changed "$(wait_for changed changed)"
+
+# --- a custom effect imported from the terminal ---------------------------------------------------
+step() {  # step RED BLUE SPEED: one static step of 400 ms
+    printf '{"LEDREGMode": 1, "LEDBrightness": 5, "LEDSpeed": %s, "LEDDirection": 0, "LEDMultiColor": 0,
+      "red": %s, "green": 0, "blue": %s, "Time": 400, "Cyle": 0}' "$3" "$1" "$2"
+}
+printf '{"LEDEffectList": [\n%s,\n%s\n]}\n' "$(step 255 0 2)" "$(step 0 255 9)" >"$XDG_RUNTIME_DIR/bad.light"
+printf '{"LEDEffectList": [\n%s,\n%s\n]}\n' "$(step 255 0 2)" "$(step 0 255 2)" >"$XDG_RUNTIME_DIR/red-blue.light"
+refusal=$("$ctl" effect import mousepad "$XDG_RUNTIME_DIR/bad.light" 2>&1 || true)
+check "a step out of range is refused with its line" "line 4: step 2: \"LEDSpeed\" is 9, not 0-4" \
+    "${refusal##*bad.light: }"
+check "and nothing is listed" "" "$("$ctl" effect list mousepad)"
+"$ctl" effect import mousepad "$XDG_RUNTIME_DIR/red-blue.light" "Red and blue" >/dev/null
+check "the import is listed after the nine modes" "0  mode 9  Red and blue  2 steps" \
+    "$("$ctl" effect list mousepad)"
+check "the running page offers it at once" "Red and blue" \
+    "$(ui get mousepad light_combo_modeSelect items | sed -n 10p)"
+ui set mousepad light_combo_modeSelect cursel 9
+check "the pad plays its red step" "254 0 0" "$(wait_for "254 0 0" pad_all)"
+check "and then its blue one" "0 0 254" "$(wait_for "0 0 254" pad_all)"
 
 # --- every other page --------------------------------------------------------------------------
 # A static mode and preset colour 1 on each: the profile and the device take them.
