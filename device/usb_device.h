@@ -11,7 +11,8 @@
 // frame push, paths, function tabs, key levels, the profile's lighting record
 // with its document, light list, custom effect and lighting editor), the two
 // threads and the timer-driven life cycle that the selection entry runs:
-//   1001 ConnectDevice, then 1000 every 5 ms (PushFrame) while the channel is
+//   1001 ConnectDevice, then 1000 every 5 ms (PushFrame; a kind may ask for another
+//   pace through PushIntervalMs) while the channel is
 //   open; 1002 ReadDeviceState (armed by the input thread on a sync request);
 //   1003/1004 hooks; 1005 PollStatus every 5000 ms while extra != 0.
 //
@@ -92,6 +93,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual void FrameBlinkCycle();
     virtual void FrameOff();
     virtual void PushFrame();
+    // How soon the selection entry pushes the next frame (after PushFrame).
+    virtual int PushIntervalMs() const { return device_timer::kPushIntervalMs; }
     virtual void SetLedColor(int index, const device::LedColor& color);
     virtual device::LedColor GetLedColor(int index) const;
     virtual void ConnectDevice();

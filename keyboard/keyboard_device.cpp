@@ -344,6 +344,7 @@ void CVeldmarkKeyboardDevice::OnDeviceKeyEvent(int position, bool pressed) {
     const int button = ButtonAtPosition(position);
     if (button >= 0) {
         m_preview.PostKeyEvent(button, pressed ? keyboard::kKeyPressed : keyboard::kKeyReleased);
+        WakeLighting(true);
     }
 }
 
@@ -500,9 +501,33 @@ int CVeldmarkKeyboardDevice::ApplyLighting() {
     return 1;
 }
 
+void CVeldmarkKeyboardDevice::WakeLighting(bool keyEvent) {
+    {
+        std::lock_guard lock(m_restMutex);
+        if (keyEvent) {
+            m_keyEvents.fetch_add(1);
+        }
+    }
+    m_restCv.notify_all();
+}
+
+bool CVeldmarkKeyboardDevice::RestUntilSeen(ui::StopSignal& stop, uint32_t& keyEventsSeen) {
+    std::unique_lock lock(m_restMutex);
+    m_restCv.wait(lock, [&] {
+        return stop.IsRequested() || m_previewSeen.load() || m_keyEvents.load() != keyEventsSeen;
+    });
+    keyEventsSeen = m_keyEvents.load();
+    return !stop.IsRequested();
+}
+
+// The frames are only for the page: while nobody sees it the thread rests,
+// waking for a key event so that the reactive modes' key states (a release
+// above all) stay right for when the page is seen again.
 void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
     CDeviceChannel& channel = Channel();
+    const int wake = stop.AddWakeCallback([this] { WakeLighting(false); });
     m_preview.StartTiming(Engine().Now());
+    uint32_t keyEventsSeen = m_keyEvents.load();
     std::chrono::milliseconds wait(1);
     while (!stop.WaitFor(wait)) {
         if (!channel.IsOpen()) {
@@ -513,8 +538,20 @@ void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
             wait = kPausedWait;
             continue;
         }
+        if (!m_previewSeen.load()) {
+            if (!RestUntilSeen(stop, keyEventsSeen)) {
+                break;
+            }
+            if (!m_previewSeen.load()) {
+                (void)m_preview.Pass(Engine().Now());  // the key events
+                wait = std::chrono::milliseconds(0);
+                continue;
+            }
+            m_preview.StartTiming(Engine().Now());
+        }
         wait = std::chrono::milliseconds(m_preview.Pass(Engine().Now()));
     }
+    stop.RemoveWakeCallback(wake);
     Trace("KB灯光线程设定退出");
 }
 

@@ -22,7 +22,9 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "device/report_rate_page.h"
@@ -139,7 +141,12 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     // The base's tabs; the lighting tab (1) enables the Fn key, the key tab
     // (2) disables it.
     void SetFunctionMode(int mode) override;
+    // Shows the preview while a person can see it (the page shown in a
+    // window on screen), at a pace the eye takes in; while nobody can, the
+    // lighting thread rests and frames come rarely.
     void PushFrame() override;
+    int PushIntervalMs() const override;
+    bool IsPreviewSeen() const { return m_previewSeen.load(); }
 
     // System settings: "SystemStages" word 0 = repeat rate | repeat delay << 16,
     // word 1 = 6-key flag | report rate << 16, word 2 = W-key flag | Windows-key
@@ -199,6 +206,12 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     void SetHalf(size_t word, bool high, int value);
     void LoadMacroNames();
     void LightingThread(ui::StopSignal& stop);
+    // Whether a person can see the page now (UI thread).
+    bool PageSeen() const;
+    // Waits while nobody sees the preview and no key event came; false when
+    // the thread is to stop.
+    bool RestUntilSeen(ui::StopSignal& stop, uint32_t& keyEventsSeen);
+    void WakeLighting(bool keyEvent);
     void BuildMaps(int positions);
     void ClearTables();
     // Puts a lighting record into the mirror, the engine and the preview.
@@ -224,5 +237,10 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     LightingMirror m_previousMirror;
     SystemWords m_systemWords{};
     std::vector<std::string> m_macroNames;
+    // Set by the UI thread; the lighting thread rests while it is false.
+    std::atomic<bool> m_previewSeen{true};
+    std::atomic<uint32_t> m_keyEvents{0};
+    std::mutex m_restMutex;
+    std::condition_variable m_restCv;
     ui::Control* m_translator = nullptr;
 };

@@ -9,6 +9,8 @@
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
 #include "platform/ui/range_controls.h"
+#include "platform/ui/script_access.h"
+#include "platform/ui/window.h"
 #include "profile/key_tables.h"
 #include "profile/key_text.h"
 #include "profile/macro_store.h"
@@ -16,6 +18,10 @@
 namespace {
 
 constexpr int kOptionCount = 4;
+// The preview on the page at 25 frames a second while it is seen; the
+// keyboard itself runs the effect at its own pace whatever the page shows.
+constexpr int kSeenPushMs = 40;
+constexpr int kRestingPushMs = 250;
 constexpr int kRepeatStepMs = 250;
 constexpr int kLightingMode = 1;
 constexpr int kKeyMode = 2;
@@ -191,9 +197,31 @@ void CVeldmarkKeyboardDevice::SetFunctionMode(int mode) {
 
 // The keyboard runs its own lighting: the preview is shown, never sent.
 void CVeldmarkKeyboardDevice::PushFrame() {
-    if (IsLightingActive()) {
+    const bool seen = PageSeen();
+    if (seen != m_previewSeen.load()) {
+        {
+            std::lock_guard lock(m_restMutex);
+            m_previewSeen.store(seen);
+        }
+        m_restCv.notify_all();
+    }
+    if (seen && IsLightingActive()) {
         ShowFrame();
     }
+}
+
+// A page outside a window (as in tests) counts as seen.
+bool CVeldmarkKeyboardDevice::PageSeen() const {
+    const ui::Window* window = GetWindow();
+    if (window == nullptr) {
+        return true;
+    }
+    return window->IsVisible() && window->GetState() != ui::WindowState::Minimized &&
+           ui::IsShownInWindow(*this);
+}
+
+int CVeldmarkKeyboardDevice::PushIntervalMs() const {
+    return m_previewSeen.load() ? kSeenPushMs : kRestingPushMs;
 }
 
 // --- system settings ------------------------------------------------------------------------

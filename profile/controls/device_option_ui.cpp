@@ -229,7 +229,7 @@ void CDeviceOptionUI::OnPushTimer() {
         m_previewControl->Invalidate();
     }
     if (ChannelOpen()) {
-        SetTimer(device_timer::kPushFrame, device_timer::kPushIntervalMs, ui::TimerKind::OneShot);
+        SetTimer(device_timer::kPushFrame, m_page->PushIntervalMs(), ui::TimerKind::OneShot);
     }
 }
 

@@ -146,12 +146,23 @@ SkinImages::SkinImages(QString skinFolder) : m_folder(std::move(skinFolder)) {}
 
 void SkinImages::SetFolder(QString skinFolder) {
     m_folder = std::move(skinFolder);
+    m_resolved.clear();
 }
 
 QString SkinImages::Resolve(const QString& file) const {
     if (file.isEmpty()) {
         return {};
     }
+    const auto known = m_resolved.constFind(file);
+    if (known != m_resolved.constEnd()) {
+        return *known;
+    }
+    QString path = FindFile(file);
+    m_resolved.insert(file, path);
+    return path;
+}
+
+QString SkinImages::FindFile(const QString& file) const {
     QString path = QDir::isAbsolutePath(file) ? file : QDir(m_folder).filePath(file);
     if (QFileInfo::exists(path)) {
         return QFileInfo(path).absoluteFilePath();

@@ -10,6 +10,7 @@
 //
 // Everything here runs on the UI thread (QPixmap is not thread-safe).
 
+#include <QHash>
 #include <QMargins>
 #include <QPixmap>
 #include <QRect>
@@ -42,6 +43,7 @@ class SkinImages {
     void SetFolder(QString skinFolder);
 
     // Absolute path of a skin reference, or empty when no file exists for it.
+    // Looked up once per reference and folder: painting asks on every frame.
     QString Resolve(const QString& file) const;
 
     // The image at its natural size (SVG: at `svgSize`, or its default size when empty).
@@ -52,7 +54,10 @@ class SkinImages {
     bool Draw(QPainter& painter, const QRect& target, const ImageSpec& spec) const;
 
   private:
+    QString FindFile(const QString& file) const;
+
     QString m_folder;
+    mutable QHash<QString, QString> m_resolved;
 };
 
 }  // namespace qthost

@@ -334,4 +334,53 @@ TEST_F(KeyboardDeviceTest, KeyPressesOnTheKeyboardLightTheKeyInTheReactiveModes)
     page->CloseSyncInterface();
 }
 
+// Nobody sees a hidden window: the preview rests (no new frames, frames
+// pushed rarely), yet a key released meanwhile is not lost, so the key fades
+// once the window is back instead of staying lit.
+TEST_F(KeyboardDeviceTest, HiddenPageRestsItsPreviewYetTakesEveryKeyEvent) {
+    page->OpenSyncInterface(keyboard->EventPath());
+    Connect();
+    UseLighting(1, 4);  // a wave: a new frame every few milliseconds
+    window->Show();
+    page->PushFrame();
+    ASSERT_TRUE(page->IsPreviewSeen());
+    const int seenInterval = page->PushIntervalMs();
+
+    window->Hide();
+    page->PushFrame();
+    EXPECT_FALSE(page->IsPreviewSeen());
+    EXPECT_GT(page->PushIntervalMs(), seenInterval);
+    std::vector<device::LedColor> before;
+    std::vector<device::LedColor> after;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a pass under way ends
+    page->Engine().SnapshotFrame(before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    page->Engine().SnapshotFrame(after);
+    EXPECT_EQ(before, after);
+
+    UseLighting(7, 4, 255, 0, 0);
+    const auto a = static_cast<uint8_t>(sim::KeyboardPositionOfButton(kKeyA));
+    const auto full = static_cast<uint8_t>(device::kBrightnessLevels[4] * 255 >> 8);
+    ASSERT_TRUE(keyboard->PressKey(a));
+    EXPECT_TRUE(WaitReal(
+        [&] {
+            page->Engine().SnapshotFrame(after);
+            return after.size() == 126 && after[kKeyA] == device::LedColor{255, 0, 0, full};
+        },
+        2000));
+    ASSERT_TRUE(keyboard->ReleaseKey(a));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    window->Show();
+    page->PushFrame();
+    EXPECT_TRUE(page->IsPreviewSeen());
+    EXPECT_TRUE(WaitReal(
+        [&] {
+            page->Engine().SnapshotFrame(after);
+            return after[kKeyA].alpha == 0;
+        },
+        2000));
+    page->CloseSyncInterface();
+}
+
 }  // namespace
