@@ -318,8 +318,8 @@ void CLightControlUI::SelectCustomGroup(int index) {
     SelectOrClear(ChildAs<ui::Combo>("light_combo_custommodeSelect"), index);
 }
 
-int CLightControlUI::GetCustomGroup() {
-    auto* combo = ChildAs<ui::Combo>("light_combo_custommodeSelect");
+int CLightControlUI::GetCustomGroup() const {
+    const auto* combo = FindSubControl<ui::Combo>("light_combo_custommodeSelect");
     return combo != nullptr ? combo->GetCurSel() : -1;
 }
 

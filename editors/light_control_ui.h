@@ -38,7 +38,7 @@ class Combo;
 class Edit;
 }  // namespace ui
 
-class CLightControlUI : public ui::VerticalLayout, public LightEditorView {
+class CLightControlUI : public ui::VerticalLayout, public LightEditorView, public CustomGroupView {
   public:
     static constexpr std::string_view kClassName = "LightControl";
     static constexpr uint32_t kOpaque = 0xFF000000;
@@ -92,8 +92,9 @@ class CLightControlUI : public ui::VerticalLayout, public LightEditorView {
     void SetDirection(int direction);
     void SetZzccMode(int index);
     int GetZzccMode();
-    void SelectCustomGroup(int index);
-    int GetCustomGroup();
+    // The keyboard's custom colour group (-1: none selected).
+    void SelectCustomGroup(int index) override;
+    int GetCustomGroup() const override;
     // Background colour of "color_option_" n, 0 when there is no such option.
     uint32_t GetOptionColor(int n);
     // The three colour edits show the components of `color` in decimal.
