@@ -211,7 +211,34 @@ colours=$("$ctl" sim memory keyboard colors 2)
 check "A's colour at three times its LED index in group 2" "f9 63 13" \
     "$(bytes_at "$colours" $((3 * 16#$led)) 3)"
 check "the page shows it" "#fa6414" "$(wait_for "#fa6414" ui get key_64 color)"
+# A key painted on the lighting tab in the editor's colour: kept in the
+# profile's colour set and sent as it is.
+check "the editor shows the profile's colour set" 2 "$(ui get light_combo_custommodeSelect cursel)"
+ui set deng_Color_Pallet color "#10c080"
+ui click key_65
+s_led=$(bytes_at "$("$ctl" sim memory keyboard leds)" "$s" 1)
+colours=$("$ctl" sim memory keyboard colors 2)
+check "S painted at three times its LED index in group 2" "10 c0 80" \
+    "$(bytes_at "$colours" $((3 * 16#$s_led)) 3)"
+check "A keeps its colour" "fa 64 14" "$(bytes_at "$colours" $((3 * 16#$led)) 3)"
+painted=$(python3 -c '
+import json, sys
+doc = json.load(open(sys.argv[1]))
+c = doc["Device"][0]["CustomLightMode"]["LightColorInfo"][2][65]
+print(c["Red"], c["Green"], c["Blue"])' "$(grep -l '"Custom"' "$folder"/*.Json | head -1)")
+check "the profile keeps the painted key" "16 192 128" "$painted"
+check "the page shows it" "#10c080" "$(wait_for "#10c080" ui get key_65 color)"
 shot custom
+
+# A moving mode chosen in the editor: the keyboard runs it, the page moves.
+ui set light_combo_modeSelect cursel 1
+check "the keyboard runs the wave" 01 "$(wait_for 01 mode)"
+first=$(ui get key_0 alpha)
+moved() { [ "$(ui get key_0 alpha)" != "$first" ] && echo moved || echo still; }
+check "the wave moves on the page" moved "$(wait_for moved moved)"
+ui set deng_7color_check selected 1
+check "in every colour" 01 "$(bytes_at "$("$ctl" sim memory keyboard params)" 5 1)"
+shot wave
 
 stop_app
 trap - EXIT

@@ -500,7 +500,7 @@ w('XML/CustomControlXML/LightControl.xml', f'''
             <Label textkey="light_mode_text" width="120"/>
             {combo("light_combo_modeSelect", width=240)}
             <HorizontalLayout name="lightcustom_layout" width="200" visible="false">
-                {combo("light_combo_custommodeSelect", width=200)}
+                {combo("light_combo_custommodeSelect", ["light_custom_group_1", "light_custom_group_2", "light_custom_group_3"], width=200)}
             </HorizontalLayout>
             <HorizontalLayout name="light_combo_ZZCCmodeSelectLayout" width="200" visible="false">
                 {combo("light_combo_ZZCCmodeSelect", ["light_zone_1", "light_zone_2", "light_zone_3", "light_zone_4"], width=200)}
