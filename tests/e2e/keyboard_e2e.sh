@@ -8,7 +8,9 @@
 # not to the keyboard. Then, with profiles that light the keyboard in the
 # reactive mode 7 and the custom-colour mode 20: a key pressed on the
 # keyboard rises on the page, and the custom colours are in the keyboard's
-# colour group at three times each LED's index.
+# colour group at three times each LED's index, and a key painted in the
+# editor's colour is sent as it is. A macro imported from the terminal
+# reaches the keyboard's macro memory and a key plays it.
 #
 # Usage: tests/e2e/keyboard_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
@@ -136,6 +138,22 @@ print(hex(keys[64]["Assignment"]), hex(keys[65]["Assignment"] >> 16))' \
     "$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)")
 check "the profile's key list" "0x200205 0x30" "$stored"
 shot keys
+
+# A macro imported from the terminal while the program runs is written to the
+# keyboard's macro memory; F1 plays it.
+python3 -c '
+import json
+events = [{"Action": a, "Type": 0, "Button": 4, "Delay": "30"} for a in ("down", "up")]
+print(json.dumps({"MacroName": "TypeA", "Events": events, "Version": 64}))' >"$XDG_RUNTIME_DIR/a.mac"
+check "veldmarkctl macro import" "imported as Macro_1" \
+    "$("$ctl" macro import keyboard "$XDG_RUNTIME_DIR/a.mac")"
+macros=$("$ctl" sim memory keyboard macros)
+check "header, total 30, one macro" "aa 55 1e 00 01 00" "$(bytes_at "$macros" 0 6)"
+check "its two events" "1e 00 80 04 1e 00 00 04" "$(bytes_at "$macros" 22 8)"
+f1=$(position_of "$factory" "20 00 3a")
+check "veldmarkctl key set F1" "keyboard key 1 (F1): Macro_1" "$("$ctl" key set keyboard F1 macro:0)"
+check "F1's position plays macro 0" "70 00 00" \
+    "$(bytes_at "$("$ctl" sim memory keyboard keys)" $((f1 * 3)) 3)"
 
 # --- system settings -----------------------------------------------------------------------
 ui set system_Op_tab selected 1
