@@ -6,6 +6,10 @@
 #   hidden, four devices   the window closed to the tray, all four devices attached
 #   shown, four devices    the window on screen, all four devices attached
 #   shown, no device       the window on screen, nothing attached
+#   hidden, four in step   hidden again, all four breathing in one synchronised
+#                          group (chosen on the mousepad, "deng_same_mode")
+#   hidden, four alone     the same four breathing, each on its own (each left
+#                          the group by setting the brightness it already had)
 # and, for each, the threads that spent the most.
 #
 # Usage: bench/app/idle_cpu.sh [--seconds N] [--build DIR]
@@ -90,7 +94,7 @@ measure() {  # label
     join -t $'\t' <(sort <<<"$before") <(sort <<<"$after") |
         awk -F'\t' -v t="$ticks" -v s="$seconds" \
             '{ d = $5 - $3; if (d > 0) printf "    %-16s %6.2f %%\n", $2, 100 * d / t / s }' |
-        sort -k2 -nr | head -5
+        sort -k2 -nr | head -${VELDMARK_TOP_THREADS:-5}
 }
 
 start_app() {  # hid kinds
@@ -140,6 +144,24 @@ else
     echo "hidden, four devices:    skipped (no tray to hide the window to)"
 fi
 measure "shown, four devices"
+if [ -n "$tray" ] && hide_window; then
+    sleep 1
+    "$ctl" ui set --page mousepad light_combo_modeSelect cursel 2 >/dev/null
+    level=$("$ctl" ui get --page mousepad deng_light_slider value)
+    "$ctl" ui click --page mousepad deng_same_mode >/dev/null
+    sleep 1
+    marks=""
+    for kind in keyboard mouse mousepad headset; do
+        marks="$marks $("$ctl" ui get --page "$kind" synchro_device_select selected)"
+    done
+    echo "synchronised marks (keyboard mouse mousepad headset):$marks"
+    measure "hidden, four in step"
+    for kind in mousepad keyboard mouse headset; do
+        "$ctl" ui set --page "$kind" deng_light_slider value "$level" >/dev/null
+    done
+    sleep 1
+    measure "hidden, four alone"
+fi
 stop_app
 
 start_app sim:none mousepad
