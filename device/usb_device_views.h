@@ -44,6 +44,8 @@ class KeyButtonView {
     virtual const std::string& GetAssignmentText() const = 0;
     // Non-zero marks a key that does something other than its own key.
     virtual void SetKeySetFlag(int /*flag*/) {}
+    // Marks the key whose function is being edited.
+    virtual void SetKeySelected(bool /*selected*/) {}
 };
 
 // The page's key assignment editor ("KeySetControlItem"): shows one key's

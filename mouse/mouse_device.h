@@ -138,6 +138,9 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     void ShowKeyRow(ui::Control* list, size_t index, const std::string& name,
                     const std::string& text);
     void ShowLogoSummary();
+    // Frames key button `index` on the picture (-1: none).
+    void MarkSelectedKey(int index);
+    static constexpr int kKeySettingsMode = 2;
     std::string Translate(std::string_view key);
     void LoadMacroNames();
     void SeedRing();

@@ -34,4 +34,8 @@ void CVeldmarkMouseDevice::ValidateMacroKeys() {
 void CVeldmarkMouseDevice::SetFunctionMode(int mode) {
     CVeldmarkUSBDevice::SetFunctionMode(mode);
     m_settings->ShowDeviceTip(mode);
+    // Outside the key settings no key is being edited.
+    if (mode != kKeySettingsMode) {
+        MarkSelectedKey(-1);
+    }
 }

@@ -46,7 +46,7 @@ class CDeviceKeyButtonUI : public ui::Button,
     int GetKeySetFlag() const { return m_keySet; }
     void SetKeySetFlag(int flag) override;
     bool IsKeySelected() const { return m_selected; }
-    void SetKeySelected(bool selected);
+    void SetKeySelected(bool selected) override;
 
     // The LED as the page shows it: colour red | blue << 8 | green << 16.
     void ShowLed(uint32_t color, uint8_t alpha, bool lit) override;

@@ -104,9 +104,18 @@ TEST_F(MouseKeyDisplayTest, LogoSummarisesTheLightingModeOrTheCustomEffect) {
 
 TEST_F(MouseKeyDisplayTest, ChoosingAKeyShowsItsEntryInTheEditor) {
     Assign(4, 0x30, 0xE9, 0x00);
+    page->SelectKey(2);
     page->SelectKey(4);
     EXPECT_EQ(page->GetSelectedKey(), 4);
     EXPECT_EQ(KeyEditor()->SelectedPage(), 7);
+    // Only the key being edited is framed on the picture, and only while
+    // the key settings are open.
+    EXPECT_TRUE(Button(4)->selected);
+    EXPECT_FALSE(Button(2)->selected);
+    page->SetFunctionMode(1);
+    EXPECT_FALSE(Button(4)->selected);
+    page->SetFunctionMode(2);
+    page->SelectKey(4);
     EXPECT_EQ(window->FindControl<ui::Combo>("keyset_media_combo")->GetCurSel(), 6);
     EXPECT_EQ(KeyEditor()->GetDefault(), (KeyAssignment{4, 0x10, 0x08, 0x00, 0}));
     // Past the key list: selected, but the editor keeps what it had.

@@ -21,8 +21,10 @@ class TestKeyButton : public TestLightButton, public KeyButtonView {
     }
     const std::string& GetKeyName() const override { return keyName; }
     const std::string& GetAssignmentText() const override { return keyText; }
+    void SetKeySelected(bool on) override { selected = on; }
     std::string keyName;
     std::string keyText;
+    bool selected = false;
 };
 
 class MousePageTest : public PageTest {
