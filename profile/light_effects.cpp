@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <set>
 
 #include "profile/json_fields.h"
@@ -93,7 +94,14 @@ std::string EffectFileCheck::Describe() const {
 EffectFileCheck CheckEffectFile(const std::string& bytes) {
     Json::Value root;
     Json::Reader reader(Json::Features::all());
-    if (!reader.parse(bytes, root, false)) {
+    bool parsed = false;
+    try {
+        parsed = reader.parse(bytes, root, false);
+    } catch (const std::exception&) {
+        // jsoncpp throws on documents nested deeper than it allows.
+        return Refuse(0, "not JSON: nested too deeply");
+    }
+    if (!parsed) {
         const std::vector<Json::Reader::StructuredError> errors = reader.getStructuredErrors();
         if (errors.empty()) {
             return Refuse(0, "not a JSON document");

@@ -109,6 +109,9 @@ TEST(EffectFile, TakesUpTo256StepsAndRefusesAnEmptyOrLongerList) {
     EXPECT_FALSE(profile::CheckEffectFile(FileOf({})).ok);
     EXPECT_FALSE(profile::CheckEffectFile("[]").ok);
     EXPECT_FALSE(profile::CheckEffectFile("{\"LEDEffectList\": {}}").ok);
+    // Nesting deeper than the parser goes is refused, not thrown.
+    const std::string deep = "{\"LEDEffectList\": " + std::string(5000, '[') + "]}";
+    EXPECT_FALSE(profile::CheckEffectFile(deep).ok);
 }
 
 class EffectImportTest : public TempHomeTest {
