@@ -134,7 +134,7 @@ void CVeldmarkHS6533Device::ShowText(const std::string& text) {
         window = GetMainWindow()->GetWindow();
     }
     if (window != nullptr) {
-        window->Context().host.ShowMessageBox(window, "", text, ui::MessageButtons::Ok);
+        ui::TellUser(*window, text);
     }
 }
 

@@ -174,7 +174,7 @@ void CShootControlUI::Tell(const std::string& text) {
     if (m_messageSink) {
         m_messageSink(text);
     } else if (ui::Window* window = GetWindow()) {
-        window->Context().host.ShowMessageBox(window, "", text, ui::MessageButtons::Ok);
+        ui::TellUser(*window, text);
     }
 }
 

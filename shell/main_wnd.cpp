@@ -14,6 +14,7 @@
 #include "profile/controls/device_option_ui.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
+#include "shell/message_box.h"
 #include "shell/routes_capture.h"
 #include "shell/routes_headset.h"
 #include "shell/routes_keyboard.h"
@@ -82,6 +83,10 @@ CMainWnd::CMainWnd(ui::UiContext& context, MainWndServices services)
     SetMessageHandler([this](uint32_t message, intptr_t wParam, intptr_t lParam, bool& handled) {
         return OnMessage(message, wParam, lParam, handled);
     });
+    // Every message to the user, from any page or editor, comes in the skin's message box.
+    context.showMessage = [](ui::Window* owner, const std::string& text) {
+        shell::ShowMessage(owner->Context(), owner, "", text, 96, false, 0);
+    };
     AddWindowRoutes();
     AddRecoilRoutes(m_routes, *this);
     AddKeyRoutes(m_routes, *this);
@@ -414,6 +419,8 @@ void CMainWnd::OnWindowTimer(int id) {
         GetRoot()->Invalidate();
     } else if (id == kTrayMenuTimer) {
         ShowTrayMenu();
+    } else if (id == kProfileSwitchTimer) {
+        CommitProfileChoice();
     }
 }
 

@@ -70,6 +70,10 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     static constexpr int kFitDelayMs = 100;
     static constexpr int kTrayMenuTimer = 1032;
     static constexpr int kTrayMenuDelayMs = 10;
+    // A profile chosen in a drop-down is switched to after this pause, so
+    // that only the last of several quick choices reaches the device.
+    static constexpr int kProfileSwitchTimer = 1055;
+    static constexpr int kProfileSwitchDelayMs = 400;
     static constexpr int kWidth = 1350;
     static constexpr int kHeight = 810;
     static constexpr const char* kMainLayout = "XML_MAIN";
@@ -173,6 +177,8 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     void AddWindowRoutes();
     // Clicks and choices inside a page's profile list go to that list. True when handled.
     bool RouteToProfileList(const ui::Notification& n);
+    // Switches the profile list whose drop-down choice waits (timer 1055).
+    void CommitProfileChoice();
     void OnTray(intptr_t mouseMessage);
     void ShowTrayMenu();
     void OnMenuCommand(const std::string& item);
@@ -247,5 +253,7 @@ class CMainWnd : public ui::Window, private device::IDiscoveryListener {
     bool m_initialised = false;
     bool m_hasTray = false;
     bool m_destroyed = false;
+    // The drop-down whose choice waits for timer 1055; none when nothing waits.
+    ui::ControlHandle m_pendingProfileCombo;
     int m_notifyHandler = 0;
 };

@@ -159,11 +159,37 @@ bool CMainWnd::RouteToProfileList(const ui::Notification& n) {
         return false;
     }
     for (ui::Control* c = n.sender; c != nullptr; c = c->GetParent()) {
-        if (auto* profiles = dynamic_cast<CDeviceProfileUI*>(c)) {
+        auto* profiles = dynamic_cast<CDeviceProfileUI*>(c);
+        if (profiles == nullptr) {
+            continue;
+        }
+        if (!n.Is(ui::notify::kItemSelect) || n.SenderName() != "device_profile_combo") {
             return profiles->HandleTrigger(n);
         }
+        // A choice waits a moment: a user scrolling through the drop-down
+        // switches once, to where they stop. A choice waiting in another
+        // page's list is not lost to this one; it is made now.
+        if (m_pendingProfileCombo.Get() != n.sender) {
+            CommitProfileChoice();
+        }
+        m_pendingProfileCombo = n.sender->Handle();
+        if (GetRoot() != nullptr) {
+            GetRoot()->SetTimer(kProfileSwitchTimer, kProfileSwitchDelayMs, ui::TimerKind::OneShot);
+        }
+        return true;
     }
     return false;
+}
+
+void CMainWnd::CommitProfileChoice() {
+    ui::Control* combo = m_pendingProfileCombo.Get();
+    m_pendingProfileCombo = {};
+    for (ui::Control* c = combo; c != nullptr; c = c->GetParent()) {
+        if (auto* profiles = dynamic_cast<CDeviceProfileUI*>(c)) {
+            profiles->HandleTrigger({std::string(ui::notify::kItemSelect), combo});
+            return;
+        }
+    }
 }
 
 // --- entries -------------------------------------------------------------------------------

@@ -27,6 +27,9 @@ Json::Value ReadLanguageConfig(const std::string& dataFolder) {
     return list.isArray() ? list : Json::Value(Json::arrayValue);
 }
 
+// The language shown when the chosen one's file cannot be loaded.
+constexpr const char* kFallbackLanguageFile = "lan_en.xml";
+
 // The face every language but Thai and Traditional Chinese is shown in.
 constexpr const char* kLatinFace = "Metropolis";
 
@@ -126,8 +129,14 @@ void CMainWnd::ApplyLanguage(int index) {
     if (index >= 0 && static_cast<Json::ArrayIndex>(index) < list.size() &&
         list[index].isObject()) {
         const Json::Value& entry = list[index];
-        if (entry["Language_file"].isString()) {
-            LoadLanguageFile(entry["Language_file"].asString());
+        // A language whose file is missing is shown in English rather than
+        // left in whichever language was loaded before.
+        const std::string file =
+            entry["Language_file"].isString() ? entry["Language_file"].asString() : "";
+        if (!LoadLanguageFile(file) && file != kFallbackLanguageFile) {
+            platform::trace::Write("language file \"" + file + "\" cannot be loaded; showing " +
+                                   kFallbackLanguageFile + " instead");
+            LoadLanguageFile(kFallbackLanguageFile);
         }
         if (entry["Language_ID"].isInt()) {
             WriteLanguage(entry["Language_ID"].asInt());

@@ -29,7 +29,7 @@ HeadlessHost::HeadlessHost(ClockMode mode, std::filesystem::path skinFolder) {
     }
     m_dispatcher = std::make_unique<Dispatcher>(*m_clock);
     m_context = std::make_unique<UiContext>(
-        UiContext{*m_dispatcher, m_host, m_language, m_factory, std::move(skinFolder), {}, {}});
+        UiContext{*m_dispatcher, m_host, m_language, m_factory, std::move(skinFolder), {}, {}, {}});
 }
 
 HeadlessHost::~HeadlessHost() {

@@ -61,6 +61,9 @@ struct UiContext {
     // Layout resource names (for example "XML_MAIN") → skin-relative paths.
     std::map<std::string, std::string> layoutAliases;
     WindowList windows;
+    // The application's message box for a plain text, installed by the
+    // application; without one, messages use the host's plain box.
+    std::function<void(Window* owner, const std::string& text)> showMessage;
 
     LayoutLoader MakeLoader() const {
         LayoutLoader loader(factory, skinFolder);

@@ -610,4 +610,13 @@ intptr_t Window::HandleMessage(uint32_t message, intptr_t wParam, intptr_t lPara
     return m_messageHandler(message, wParam, lParam, handled);
 }
 
+void TellUser(Window& owner, const std::string& text) {
+    UiContext& context = owner.Context();
+    if (context.showMessage) {
+        context.showMessage(&owner, text);
+    } else {
+        context.host.ShowMessageBox(&owner, "", text, MessageButtons::Ok);
+    }
+}
+
 }  // namespace ui

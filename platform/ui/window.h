@@ -228,4 +228,8 @@ class Window {
     MessageHandler m_messageHandler;
 };
 
+// Tells the user `text`: in the application's message box when the context
+// has one, else in the host's plain box. UI thread only.
+void TellUser(Window& owner, const std::string& text);
+
 }  // namespace ui

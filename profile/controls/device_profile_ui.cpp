@@ -105,7 +105,7 @@ void CDeviceProfileUI::ShowText(const std::string& text) {
         return;
     }
     if (ui::Window* window = GetWindow()) {
-        window->Context().host.ShowMessageBox(window, "", shown, ui::MessageButtons::Ok);
+        ui::TellUser(*window, shown);
     }
 }
 

@@ -16,8 +16,8 @@ namespace qthost {
 QtHost::QtHost(std::filesystem::path skinFolder)
     : m_dispatcher(std::make_unique<ui::Dispatcher>(m_clock)),
       m_skin(QString::fromStdString(skinFolder.string())) {
-    m_context = std::make_unique<ui::UiContext>(
-        ui::UiContext{*m_dispatcher, *this, m_language, m_factory, std::move(skinFolder), {}, {}});
+    m_context = std::make_unique<ui::UiContext>(ui::UiContext{
+        *m_dispatcher, *this, m_language, m_factory, std::move(skinFolder), {}, {}, {}});
     m_loop = std::make_unique<QtLoop>(*m_dispatcher);
 }
 

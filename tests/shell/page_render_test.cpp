@@ -3,8 +3,10 @@
 // each page is also saved as a PNG for a person to look at.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
@@ -140,6 +142,46 @@ TEST_F(PageRenderTest, MouseAndHeadsetPagesShowTheirDevices) {
     ASSERT_FALSE(headset.isNull());
     ASSERT_NE(WidgetOf("hs_light_0"), nullptr);
     EXPECT_TRUE(WidgetOf("6533_eq_hz_slider_0") != nullptr);
+}
+
+// Every button of the profile list says what it does, in both languages: its
+// text draws something and fits inside the button.
+TEST_F(PageRenderTest, ProfileButtonsShowTheirWholeText) {
+    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
+        host.Language().LoadFile(skintest::SkinFolder() / language);
+        ui::Window& page = Show("XML/DeviceXml/mousedevice.xml", "mouse");  // the narrowest
+        page.FindControl("profile_menu_layout")->SetVisible(true);
+        QTest::qWait(100);
+        int checked = 0;
+        for (ui::Control* c : page.FindControlsByClass("Button")) {
+            bool inProfiles = false;
+            for (ui::Control* p = c; p != nullptr; p = p->GetParent()) {
+                inProfiles = inProfiles || p->GetName() == "DeviceProfileItem";
+            }
+            auto* button = qobject_cast<QAbstractButton*>(WidgetOf(c->GetName()));
+            if (!inProfiles || button == nullptr) {
+                continue;
+            }
+            ++checked;
+            const std::string where = std::string(language) + " " + c->GetName();
+            const QString text = button->text();
+            ASSERT_FALSE(text.isEmpty()) << where;
+            EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(text), button->width() - 4)
+                << where << " cuts \"" << text.toStdString() << "\"";
+            const QImage withText = button->grab().toImage();
+            const ui::TextValue saved = c->GetTextValue();
+            c->SetText("");
+            QTest::qWait(20);
+            const QImage without = button->grab().toImage();
+            if (saved.isKey) {
+                c->SetTextKey(saved.text);
+            } else {
+                c->SetText(saved.text);
+            }
+            EXPECT_NE(withText, without) << where << " draws no text";
+        }
+        EXPECT_EQ(checked, 8) << language;
+    }
 }
 
 }  // namespace

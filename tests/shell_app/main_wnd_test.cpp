@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
+#include "platform/trace/trace.h"
 #include "platform/ui/button.h"
 #include "platform/ui/container.h"
 #include "platform/ui/list.h"
 #include "profile/controls/device_profile_ui.h"
+#include "profile/json_file.h"
 #include "shell/app_messages.h"
 #include "shell/app_settings.h"
 #include "tests/shell_app/main_wnd_fixture.h"
@@ -293,6 +295,31 @@ TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndTrayExitHandsTheLightingBack) {
     EXPECT_FALSE(Keyboard()->IsLightingActive());
 }
 
+TEST_F(MainWndTest, TheHandBackBlockCarriesTheKeyboardProfilesBrightnessAndColour) {
+    auto keyboard = Plug(sim::DeviceKind::Keyboard);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Keyboard()->Channel().IsOpen(); }));
+    host->AdvanceBy(600);  // connected: the keyboard's record is read back into the profile
+    // A lighting edit: brightness 4, colour cycle on, red.
+    LightInfoRecord record = Keyboard()->GetLightInfo();
+    record.brightness = 4;
+    record.multiColor = 1;
+    record.red = 255;
+    record.green = 0;
+    record.blue = 0;
+    Keyboard()->SetLightInfo(record);
+    Keyboard()->SaveProfile();
+    window->Destroy();
+
+    const std::vector<uint8_t> params = keyboard->firmware().Parameters();
+    ASSERT_GE(params.size(), 26u);
+    const std::vector<uint8_t> expected = {0x00, 0x01, 0x04, 0x04, 0x00, 0x01, 0xFF, 0x00, 0x00};
+    EXPECT_EQ(std::vector<uint8_t>(params.begin(), params.begin() + 9), expected);
+    // The write at 25 before the bracket is the hand-back's own, not a fault.
+    EXPECT_EQ(keyboard->firmware().Violations().Total(), 0u)
+        << keyboard->firmware().Violations().Describe();
+}
+
 TEST_F(MainWndTest, ExitWithoutAKeyboardSendsNothingToTheOtherDevices) {
     auto pad = Plug(sim::DeviceKind::Mousepad);
     Start();
@@ -441,4 +468,61 @@ TEST_F(MainWndTest, UnknownStoredLanguageFallsBackToTheFirst) {
     window->ApplyLanguage(999);  // no such entry: nothing is loaded or stored
     EXPECT_EQ(app::AppSettings((root / "config" / "settings.ini").string()).Get("LANGUAGE"),
               "1033");
+}
+
+TEST_F(MainWndTest, ALanguageWhoseFileIsMissingIsShownInEnglishAndTraced) {
+    Start();
+    window->ApplyLanguage(1);  // Chinese, which the skin has
+    ASSERT_EQ(host->Context().language.Resolve("profile_save"), "保存");
+    std::vector<std::string> traced;
+    platform::trace::SetSink([&](std::string_view line) { traced.emplace_back(line); });
+    window->ApplyLanguage(3);  // German, whose file the skin lacks
+    platform::trace::SetSink({});
+    EXPECT_EQ(host->Context().language.Resolve("profile_save"), "Save");
+    EXPECT_TRUE(std::any_of(traced.begin(), traced.end(), [](const std::string& line) {
+        return line.find("lan_de.xml") != std::string::npos &&
+               line.find("lan_en.xml") != std::string::npos;
+    }));
+}
+
+// --- profile choice -----------------------------------------------------------------------------
+
+TEST_F(MainWndTest, OnlyTheLastOfQuickProfileChoicesSwitchesTheDevice) {
+    auto pad = Plug(sim::DeviceKind::Mousepad);
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Pad()->Channel().IsOpen(); }));
+    host->AdvanceBy(600);  // connected
+    auto* add = Pad()->FindSubControl<ui::Button>("device_add_btn");
+    add->UserClick();
+    add->UserClick();
+    auto* profiles = Pad()->FindSubControl<CDeviceProfileUI>("DeviceProfileItem");
+    auto* combo = Pad()->FindSubControl<ui::Combo>("device_profile_combo");
+    ASSERT_EQ(combo->GetCount(), 3u);
+    const auto& entries = profiles->List().GetEntries();
+    auto uploads = [&] {
+        const std::vector<uint8_t> seen = Commands(pad->firmware().RequestLog());
+        return std::count(seen.begin(), seen.end(), 0x01);  // one bracket per upload step
+    };
+
+    // One choice: what a single switch sends.
+    pad->firmware().ClearLog();
+    combo->SelectItem(0);
+    host->AdvanceBy(CMainWnd::kProfileSwitchDelayMs - 50);
+    EXPECT_EQ(uploads(), 0) << "switched before the pause was over";
+    host->AdvanceBy(100);
+    const auto single = uploads();
+    ASSERT_GT(single, 0);
+    EXPECT_EQ(profiles->GetSelectedId(), entries[0].uuid);
+
+    // Two choices within the pause: one switch, to the second.
+    pad->firmware().ClearLog();
+    combo->SelectItem(1);
+    host->AdvanceBy(200);
+    combo->SelectItem(2);
+    host->AdvanceBy(300);
+    EXPECT_EQ(uploads(), 0);
+    EXPECT_EQ(profiles->GetSelectedId(), entries[0].uuid);
+    host->AdvanceBy(200);
+    EXPECT_EQ(uploads(), single);
+    EXPECT_EQ(profiles->GetSelectedId(), entries[2].uuid);
 }

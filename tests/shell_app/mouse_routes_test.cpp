@@ -212,4 +212,18 @@ TEST_F(MouseRoutesTest, RecoilEditorTakesItsControlsEvents) {
     EXPECT_EQ(CJsonFile().Load(editor->WorkingPath(2)), CJsonFile().Load(editor->DefaultPath(2)));
 }
 
+TEST_F(MouseRoutesTest, ARecoilFileThatCannotBeReadIsToldInTheApplicationsMessageBox) {
+    auto* editor = Find<CShootControlUI>("ShootControlItem");
+    ASSERT_NE(editor, nullptr);
+    const auto defaults = root / "damaged_defaults";
+    std::filesystem::create_directories(defaults);
+    editor->InitForPage(page->ProfileFolder(), defaults.string());
+    std::ofstream(editor->DefaultPath(editor->GetGun())) << "{ \"Events\": [ unfinished";
+    MakeCurrent();
+    const size_t plainBoxes = host->Host().CountCalls("message");
+    Find<ui::Button>("shootdate_reset_btn")->UserClick();
+    EXPECT_EQ(host->Host().CountCalls("modal msgwnd"), 1u);
+    EXPECT_EQ(host->Host().CountCalls("message"), plainBoxes);
+}
+
 }  // namespace

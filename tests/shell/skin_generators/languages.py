@@ -187,7 +187,7 @@ LAYOUT = {
     'tray_menu_show': ('Show window', '显示窗口'), 'tray_menu_exit': ('Exit', '退出'),
     'close_btn_tip': ('Close', '关闭'), 'min_btn_tip': ('Minimize', '最小化'), 'set_btn_tip': ('Settings', '设置'),
     'skin_btn_tip': ('Skin', '皮肤'), 'control_light_text': ('Drive the lighting', '控制灯光'),
-    'profile_menu_tip': ('Profile actions', '配置操作'),
+    'profile_menu_text': ('Profiles', '配置'), 'profile_menu_tip': ('Profile actions', '配置操作'),
     '控制灯光': ('Lighting: on', '控制灯光'), '不控制灯光': ('Lighting: off', '不控制灯光'),
 }
 EQ = [('Pop', '流行'), ('Rock', '摇滚'), ('Classical', '古典'), ('Jazz', '爵士'), ('Flat', '平直'), ('Dance', '舞曲'),
