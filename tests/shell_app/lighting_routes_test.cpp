@@ -3,6 +3,8 @@
 // sends, which edits take a device out of its group, and the group itself.
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "editors/light_control_ui.h"
@@ -305,6 +307,32 @@ TEST_F(LightingRoutesTest, GroupOfOneLeftByAnUnplugEndsWhileOthersAreListed) {
     ASSERT_TRUE(WaitFor([&] { return EntryOf(Headset())->IsShown(); }));
     EXPECT_FALSE(Headset()->Channel().streamPaused.load());
     EXPECT_FALSE(EntryOf(Headset())->IsSynchro());
+}
+
+// The effect list follows the light store when it changes on disk; a store
+// that can no longer be read leaves the list as it was.
+TEST_F(LightingRoutesTest, DamagedLightStoreKeepsTheEffectsListed) {
+    Start();
+    ConnectPad();
+    const std::string folder =
+        std::filesystem::path(Pad()->GetProfilePath()).parent_path().string() + "/";
+    Json::Value store;
+    store["LightInfo"][2][0]["LightName"] = "Glow";
+    store["LightInfo"][2][0]["Guid"] = "g1";
+    ASSERT_EQ(CJsonFile().Write(folder + "orvix_light.config", store), 0);
+    window->RefreshChangedLightStores();
+    auto* modes = In<ui::Combo>(Pad(), "light_combo_modeSelect");
+    ASSERT_EQ(modes->GetItemCount(), 10);
+    EXPECT_EQ(modes->GetItem(9)->GetUserData(), "Glow");
+
+    std::ofstream(folder + "orvix_light.config", std::ios::trunc) << "{ \"LightInfo\": [";
+    window->RefreshChangedLightStores();
+    ASSERT_EQ(modes->GetItemCount(), 10);
+    EXPECT_EQ(modes->GetItem(9)->GetUserData(), "Glow");
+    // Choosing it plays nothing, and the page goes on.
+    ChooseMode(Pad(), 9);
+    EXPECT_EQ(Pad()->GetLightInfo().mode, 9);
+    EXPECT_TRUE(Pad()->Channel().IsOpen());
 }
 
 }  // namespace
