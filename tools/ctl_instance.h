@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kAppReplyTimeoutMs = 3000;
+// Long enough for a program on a busy machine (a capture or an upload in
+// progress); a program that does not answer at all is still reported.
+inline constexpr int kAppReplyTimeoutMs = 10000;
 
 std::string AppInstanceName();
 
