@@ -63,6 +63,8 @@ class LightingEngine {
     // Layers and effect steps, each under its own lock.
     void ReplaceLayers(std::vector<LayerEntry> entries);
     void ResetLayers();
+    // Whether the light list has a layer that draws (any thread).
+    bool HasLayers() const { return m_layers.AnyPresent(); }
     void ReplaceEffectSteps(std::vector<EffectStep> steps);
     size_t GetStepCount() const;
     size_t GetStepIndex() const;

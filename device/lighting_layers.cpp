@@ -60,6 +60,12 @@ void LightingLayers::ResetLocked() {
     }
 }
 
+bool LightingLayers::AnyPresent() const {
+    std::lock_guard lock(m_mutex);
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [](const LayerEntry& e) { return e.present; });
+}
+
 void LightingLayers::ApplyLayers(std::span<LedColor> frame, uint32_t now) {
     std::lock_guard lock(m_mutex);
     Breathing(frame);

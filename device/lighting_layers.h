@@ -29,6 +29,8 @@ class LightingLayers {
     // ticks 0; blink periods and spectrum thresholds from each entry's speed.
     void ResetLayers();
     size_t Size() const;
+    // Whether any entry is present, so that the layers draw on every pass.
+    bool AnyPresent() const;
 
     // Runs the five layers in order (breathing, static, spectrum, blink,
     // off) over frame, at time now (milliseconds). Entries past the end of

@@ -31,6 +31,7 @@
 // open or no reply, -1 write failed, -102/-103 device status).
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -256,7 +257,19 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // the count reaches the threshold for `speed`, runs the mode's frame and
     // restarts the count; modes without an operation play the custom effect
     // every pass. Then lays the light list over the frame and publishes it.
-    void RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed, int ticks);
+    // `publish` false leaves the frame unpublished (a pass that a later one
+    // of the same batch follows).
+    void RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed, int ticks,
+                         bool publish = true);
+    // The body of the lighting thread of a kind that counts one tick a pass,
+    // a pass every `passPeriod`. The thread does not wake for every pass: it
+    // runs the passes that came due while it slept (publishing the last
+    // frame), then sleeps at least one push period, and with a built-in mode
+    // and no light-list layer until the pass that draws the next frame.
+    // Ends with `exitTrace` when stopped.
+    void RunLightingPasses(ui::StopSignal& stop, const ModeTable& table,
+                           const std::atomic<uint8_t>& mode, const std::atomic<uint8_t>& speed,
+                           std::chrono::microseconds passPeriod, std::string_view exitTrace);
     // Whether RunLightingStep lays the light-list layers over each frame (the
     // kinds whose own frames cover every LED turn it off).
     void SetLayersInFrames(bool on) { m_layersInFrames = on; }

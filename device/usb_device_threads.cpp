@@ -16,6 +16,12 @@
 namespace {
 
 constexpr auto kPassWait = std::chrono::milliseconds(1);
+// The UI thread shows and streams a frame this often; a lighting thread
+// never needs to publish more often.
+constexpr auto kPushPeriod = std::chrono::milliseconds(5);
+constexpr auto kDetachedWait = std::chrono::milliseconds(100);
+// Passes run at once after the thread was held up; more are skipped.
+constexpr int kMaxCatchUpPasses = 64;
 // Above every speed's threshold; the count never needs to go further.
 constexpr int kMaxTick = 255;
 // Every kind's brightness and speed run 0-4.
@@ -191,7 +197,7 @@ void CVeldmarkUSBDevice::TraceStop(ui::StopResult result) {
 }
 
 void CVeldmarkUSBDevice::RunLightingStep(const ModeTable& table, uint8_t mode, uint8_t speed,
-                                         int ticks) {
+                                         int ticks, bool publish) {
     const bool builtIn = mode < table.size() && table[mode].frame;
     // The count runs on every pass, also while a custom effect plays, so a
     // built-in mode chosen after one steps on its own time; it stays bounded.
@@ -207,7 +213,53 @@ void CVeldmarkUSBDevice::RunLightingStep(const ModeTable& table, uint8_t mode, u
     if (m_layersInFrames) {
         m_engine.ApplyLayers();
     }
-    m_engine.PublishFrame();
+    if (publish) {
+        m_engine.PublishFrame();
+    }
+}
+
+void CVeldmarkUSBDevice::RunLightingPasses(ui::StopSignal& stop, const ModeTable& table,
+                                           const std::atomic<uint8_t>& mode,
+                                           const std::atomic<uint8_t>& speed,
+                                           std::chrono::microseconds passPeriod,
+                                           std::string_view exitTrace) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::ceil;
+    using std::chrono::milliseconds;
+    const CDeviceChannel& channel = Channel();
+    Clock::time_point due = Clock::now() + passPeriod;  // of the next pass
+    milliseconds wait = ceil<milliseconds>(passPeriod);
+    while (!stop.WaitFor(wait)) {
+        if (!channel.IsOpen() || channel.streamPaused.load()) {
+            // Detached, or another program drives the lights: no passes.
+            wait = channel.IsOpen() ? kPushPeriod : kDetachedWait;
+            due = Clock::now() + passPeriod;
+            continue;
+        }
+        const Clock::time_point now = Clock::now();
+        int passes = 0;
+        while (due <= now && passes < kMaxCatchUpPasses) {
+            due += passPeriod;
+            ++passes;
+        }
+        if (due <= now) {
+            due = now + passPeriod;  // far behind (a stalled machine): go on from now
+        }
+        for (int i = 0; i < passes; ++i) {
+            RunLightingStep(table, mode.load(), speed.load(), 1, i + 1 == passes);
+        }
+        // Passes until one can change the frame: every pass plays a custom
+        // effect or a layer, a built-in mode only draws at its threshold.
+        const uint8_t current = mode.load();
+        int ahead = 1;
+        if (current < table.size() && table[current].frame &&
+            !(m_layersInFrames && m_engine.HasLayers())) {
+            ahead = std::max(1, device::SpeedTicks(speed.load()) - m_tick);
+        }
+        const Clock::time_point wake = due + passPeriod * (ahead - 1);
+        wait = std::max(kPushPeriod, ceil<milliseconds>(wake - Clock::now()));
+    }
+    Trace(exitTrace);
 }
 
 // --- lighting state ------------------------------------------------------------------------

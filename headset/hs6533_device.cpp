@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr auto kPassWait = std::chrono::milliseconds(1);
-constexpr auto kDetachedWait = std::chrono::milliseconds(100);
+// A lighting pass every 2 ms (two 1 ms waits), one tick each.
+constexpr auto kPassPeriod = std::chrono::microseconds(2000);
 constexpr int kEditorMaximum = 4;
 
 // Record bytes.
@@ -457,19 +457,6 @@ void CVeldmarkHS6533Device::LightingPass() {
 }
 
 void CVeldmarkHS6533Device::LightingThread(ui::StopSignal& stop) {
-    CDeviceChannel& channel = Channel();
-    while (!stop.WaitFor(kPassWait)) {
-        if (!channel.IsOpen()) {
-            stop.WaitFor(kDetachedWait);
-            continue;
-        }
-        if (channel.streamPaused.load()) {
-            continue;
-        }
-        if (stop.WaitFor(kPassWait)) {
-            break;
-        }
-        LightingPass();
-    }
-    Trace("HS灯光线程设定退出");
+    RunLightingPasses(stop, m_modes, m_threadMode, m_threadSpeed, kPassPeriod,
+                      "HS灯光线程设定退出");
 }

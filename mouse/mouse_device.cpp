@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr auto kPassWait = std::chrono::milliseconds(1);
-constexpr auto kDetachedWait = std::chrono::milliseconds(100);
+// A lighting pass every 1 ms, one tick each.
+constexpr auto kPassPeriod = std::chrono::microseconds(1000);
 constexpr int kEditorMaximum = 4;
 constexpr size_t kInfoKeyPositions = 5;
 constexpr size_t kInfoMacroUnits = 6;
@@ -485,16 +485,6 @@ void CVeldmarkMouseDevice::LightingPass() {
 }
 
 void CVeldmarkMouseDevice::LightingThread(ui::StopSignal& stop) {
-    CDeviceChannel& channel = Channel();
-    while (!stop.WaitFor(kPassWait)) {
-        if (!channel.IsOpen()) {
-            stop.WaitFor(kDetachedWait);
-            continue;
-        }
-        if (channel.streamPaused.load()) {
-            continue;
-        }
-        LightingPass();
-    }
-    Trace("MS灯光线程设定退出");
+    RunLightingPasses(stop, m_modes, m_threadMode, m_threadSpeed, kPassPeriod,
+                      "MS灯光线程设定退出");
 }

@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr auto kPassWait = std::chrono::milliseconds(1);
-constexpr auto kDetachedWait = std::chrono::milliseconds(100);
+// A lighting pass every 2 ms: the pad counts one tick a pass, each pass
+// after two 1 ms waits.
+constexpr auto kPassPeriod = std::chrono::microseconds(2000);
 constexpr uint8_t kModeRipple = 6;
 constexpr uint8_t kModePairRipple = 7;
 
@@ -250,19 +251,6 @@ void CVeldmarkMousePadDevice::LightingPass() {
 }
 
 void CVeldmarkMousePadDevice::LightingThread(ui::StopSignal& stop) {
-    CDeviceChannel& channel = Channel();
-    while (!stop.WaitFor(kPassWait)) {
-        if (!channel.IsOpen()) {
-            stop.WaitFor(kDetachedWait);
-            continue;
-        }
-        if (channel.streamPaused.load()) {
-            continue;
-        }
-        if (stop.WaitFor(kPassWait)) {
-            break;
-        }
-        LightingPass();
-    }
-    Trace("MS灯光线程设定退出");
+    RunLightingPasses(stop, m_modes, m_threadMode, m_threadSpeed, kPassPeriod,
+                      "MS灯光线程设定退出");
 }
