@@ -229,7 +229,15 @@ void CDeviceOptionUI::OnPushTimer() {
         m_previewControl->Invalidate();
     }
     if (ChannelOpen()) {
-        SetTimer(device_timer::kPushFrame, m_page->PushIntervalMs(), ui::TimerKind::OneShot);
+        // Pages push on a grid of the loop's clock, so that the pushes of
+        // all devices take one wake-up of the UI thread, not one each.
+        const int interval = m_page->PushIntervalMs();
+        int delay = interval;
+        if (ui::Window* window = GetWindow(); window != nullptr && interval > 0) {
+            const int64_t now = window->Context().dispatcher.GetClock().NowMs();
+            delay -= static_cast<int>(now % interval);
+        }
+        SetTimer(device_timer::kPushFrame, delay, ui::TimerKind::OneShot);
     }
 }
 
