@@ -14,12 +14,19 @@ class CountingPage : public CVeldmarkUSBDevice {
   public:
     explicit CountingPage(platform::hid::HidBackend& backend) : CVeldmarkUSBDevice(backend) {}
     void ConnectDevice() override { ++connects; }
-    void PushFrame() override { ++pushes; }
+    void PushFrame() override {
+        ++pushes;
+        if (clock != nullptr) {
+            pushTimes.push_back(clock->NowMs());
+        }
+    }
     void ReadDeviceState() override { ++reads; }
     void TimerHook1003() override { ++hooks; }
     void TimerHook1004() override { ++hooks; }
     void PollStatus() override { ++polls; }
     int connects = 0, pushes = 0, reads = 0, hooks = 0, polls = 0;
+    const ui::Clock* clock = nullptr;
+    std::vector<int64_t> pushTimes;
 };
 
 // Counts the repaints one control asks for.
@@ -167,6 +174,20 @@ TEST_F(DeviceOptionTest, PushesRepaintThePreviewOnlyWhileSelectedAndThePreviewIs
     EXPECT_EQ(counter.repaints, 10);
     EXPECT_EQ(page->pushes, 30);  // the pushes themselves go on
     window->RemoveObserver(&counter);
+}
+
+TEST_F(DeviceOptionTest, PushesAfterTheFirstFallOnTheGridSharedByEveryPage) {
+    ASSERT_TRUE(OpenChannel());
+    page->clock = &host->GetDispatcher().GetClock();
+    host->AdvanceBy(3);  // connected off the grid
+    entry->StartConnect();
+    host->AdvanceBy(500 + 50);
+    ASSERT_GE(page->pushTimes.size(), 9u);
+    for (size_t i = 1; i < page->pushTimes.size(); ++i) {
+        EXPECT_EQ(page->pushTimes[i] % device_timer::kPushIntervalMs, 0) << i;
+        EXPECT_EQ(page->pushTimes[i] - page->pushTimes[i - 1] <= device_timer::kPushIntervalMs,
+                  true);
+    }
 }
 
 TEST_F(DeviceOptionTest, OneShotTimersReachTheirPageOperations) {
