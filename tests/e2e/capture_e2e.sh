@@ -30,6 +30,15 @@ fi
 
 ctl="$bin/veldmarkctl"
 run="$XDG_RUNTIME_DIR"
+# A step that stops the script shows what the program said up to then.
+show_program_output() {
+    local status=$?
+    if [ "$status" -ne 0 ] && [ -f "$run/app.log" ]; then
+        echo "--- what the program printed (last 40 lines)"
+        tail -40 "$run/app.log"
+    fi
+}
+trap show_program_output EXIT
 passed=0
 failed=0
 check() {  # check NAME EXPECTED ACTUAL
@@ -231,7 +240,16 @@ start_recording() {
     "$ctl" ui click --page keyboard macro_btn_starredio >/dev/null
     [ "$(wait_for true recording)" = true ]
 }
-bring_back() { "$bin/veldmark" >/dev/null 2>&1; sleep 0.3; }
+# A second start brings the window back; a capture can only grab a window
+# the server shows, so wait until it is mapped again.
+bring_back() {
+    "$bin/veldmark" >>"$run/app.log" 2>&1
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "VARNE VK-R20" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 0.3
+}
 
 xdotool windowfocus --sync "$appwin"
 start_recording
