@@ -4,7 +4,7 @@
 #include <charconv>
 #include <memory>
 
-#include "sim/inspection.h"
+#include "sim/device_view.h"
 #include "sim/mouse_firmware.h"
 #include "sim/sim_bus.h"
 

@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "platform/hid/report_descriptor.h"
-#include "sim/inspection.h"
+#include "sim/device_view.h"
 
 namespace sim {
 

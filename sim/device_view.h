@@ -3,7 +3,7 @@
 // outside (veldmarkctl sim memory|frames|log, tests): its memory areas, the
 // frames it was streamed and the commands it received. Every firmware
 // implements it; a kind that keeps an area of its own, or shows its frames
-// differently (the headset's LED planes), overrides the part it changes, and
+// differently (the headset's LED planes), overrides what it changes, and
 // the inspection commands show it without knowing the kind.
 //
 // Threads: any; implementations copy under the firmware's lock.

@@ -1,4 +1,4 @@
-#include "sim/inspection.h"
+#include "sim/device_view.h"
 
 #include <cstdio>
 
