@@ -241,6 +241,13 @@ void CVeldmarkUSBDevice::ShowFrame() {
     } else {
         FetchPublishedFrame();
     }
+    // Frames come every push period, a screen shows far fewer: the page's
+    // lights follow at the pace of a display (a frame never seen is skipped).
+    const int64_t now = UiNow();
+    if (m_ledsShownAt >= 0 && now >= m_ledsShownAt && now - m_ledsShownAt < kShowPeriodMs) {
+        return;
+    }
+    m_ledsShownAt = now;
     for (size_t i = 0; i < m_leds.size(); ++i) {
         ui::Control* control = m_lightControls[i];
         if (control != nullptr && control->IsVisible()) {

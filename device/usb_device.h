@@ -73,6 +73,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     static constexpr size_t kDeviceInfoBytes = 36;  // 34 read + 2 spare
     static constexpr uint16_t kSyncRequestUsage = 0x401;
     static constexpr int kStreamBackoffMs = 200;
+    // How often the page's light controls take the frame (30 a second).
+    static constexpr int kShowPeriodMs = 33;
 
     // The channels use the process-wide HID backend, or the given one. The
     // document is the kind's profile document (a plain one when null).
@@ -367,6 +369,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     std::vector<uint8_t> m_streamBuffer;
     uint64_t m_frameSerial = 0;
     int64_t m_streamResumeAt = 0;
+    int64_t m_ledsShownAt = -1;  // UiNow() when the light controls last took a frame
     // lighting state
     std::unique_ptr<CBasicProfiledata> m_document;
     device::LightingEngine m_engine;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -65,6 +66,9 @@ struct SimDevice::HandleState {
     bool closed = false;
     bool descriptorUnreadable = false;  // fixed when the handle is opened
     Error lastError;
+    // Wakes a read blocked on this handle only: a report for another
+    // collection must not wake a reader with nothing to read.
+    std::condition_variable wake;
 };
 
 // The HidHandle the bus hands out: a thin front over the device.
@@ -255,12 +259,12 @@ void SimDevice::UnplugLocked() {
     for (const auto& weak : m_handles) {
         if (const auto handle = weak.lock()) {
             handle->input.clear();
+            handle->wake.notify_all();
         }
     }
     if (m_bus != nullptr) {
         m_bus->Changed();
     }
-    m_wake.notify_all();
 }
 
 bool SimDevice::Owns(const std::string& path, Collection& out) const {
@@ -316,7 +320,7 @@ void SimDevice::CloseHandle(const std::shared_ptr<HandleState>& handle) {
         const auto h = weak.lock();
         return !h || h == handle;
     });
-    m_wake.notify_all();
+    handle->wake.notify_all();
 }
 
 IoStatus SimDevice::Read(HandleState& handle, uint8_t* buffer, size_t length, int timeoutMs,
@@ -355,9 +359,9 @@ IoStatus SimDevice::Read(HandleState& handle, uint8_t* buffer, size_t length, in
             wake = std::min(wake, handle.input.front().at);
         }
         if (wake == Clock::time_point::max()) {
-            m_wake.wait(lock);
+            handle.wake.wait(lock);
         } else {
-            m_wake.wait_until(lock, wake);
+            handle.wake.wait_until(lock, wake);
         }
     }
 }
@@ -389,7 +393,7 @@ IoStatus SimDevice::Write(HandleState& handle, const uint8_t* buffer, size_t len
 void SimDevice::Cancel(HandleState& handle) {
     std::lock_guard lock(m_mutex);
     handle.cancelSignal = true;
-    m_wake.notify_all();
+    handle.wake.notify_all();
 }
 
 bool SimDevice::TakeFault(FaultType type, Fault& fault) {
@@ -506,8 +510,8 @@ void SimDevice::QueueInput(const InputReport& report, Clock::time_point at) {
         // Reports leave the device in order: nothing overtakes a late reply.
         const Clock::time_point when = queue.empty() ? at : std::max(at, queue.back().at);
         queue.push_back({when, report.bytes});
+        handle->wake.notify_all();
     }
-    m_wake.notify_all();
 }
 
 }  // namespace sim

@@ -11,7 +11,6 @@
 // and test code share it safely.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -126,7 +125,6 @@ class SimDevice : public std::enable_shared_from_this<SimDevice> {
 
     std::unique_ptr<Firmware> m_firmware;
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
     bool m_plugged = false;
     uint64_t m_epoch = 0;
     std::vector<Collection> m_collections;

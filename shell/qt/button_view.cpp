@@ -6,10 +6,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <optional>
+#include <string>
 
 #include "platform/ui/button.h"
 #include "shell/qt/qt_painter.h"
 #include "shell/qt/skin.h"
+#include "shell/qt/text_cache.h"
 #include "shell/qt/window_view.h"
 
 namespace qthost {
@@ -129,45 +132,56 @@ class ButtonView : public Base, public ControlView {
         }
         if (!HasSkinLook(*c)) {
             Base::paintEvent(event);
-        } else {
-            PaintSkin(*c);
+        }
+        QPainter painter(this);
+        if (HasSkinLook(*c)) {
+            PaintSkin(painter, *c);
         }
         if (c->IsCustomPainted()) {
-            QPainter painter(this);
             QtPainter canvas(painter, GetSkin().Images(), WindowPos(QPoint(0, 0)), this->font());
             c->Paint(canvas);
         }
     }
 
-    void PaintSkin(const ui::Control& c) {
-        QPainter painter(this);
+    // Everything the skin look of the button is drawn from.
+    struct SkinLook {
+        QSize size;
+        qreal ratio = 1.0;
+        QColor background;
+        std::string images[3];  // background, state, fore
+        std::optional<ui::Color> border;
+        QString text;
+        QFont font;
+        QColor textColor;
+        QRect textArea;
+        int textFlags = 0;
+        bool operator==(const SkinLook&) const = default;
+    };
+
+    SkinLook LookOf(const ui::Control& c) const {
         const auto* option = dynamic_cast<const ui::Option*>(&c);
         const ButtonState s{!this->isEnabled(), this->isDown(), this->underMouse(),
                             this->hasFocus(), option != nullptr && option->IsSelected()};
-        QColor bg = RoleColor(c, ui::ColorRole::Background, QColor());
+        SkinLook look;
+        look.size = this->size();
+        look.ratio = this->devicePixelRatio();
+        look.background = RoleColor(c, ui::ColorRole::Background, QColor());
         if (s.selected)
-            bg = RoleColor(c, ui::ColorRole::SelectedBackground, bg);
+            look.background = RoleColor(c, ui::ColorRole::SelectedBackground, look.background);
         else if (s.hot)
-            bg = RoleColor(c, ui::ColorRole::HotBackground, bg);
-        if (bg.isValid() && bg.alpha() > 0) {
-            painter.fillRect(this->rect(), bg);
+            look.background = RoleColor(c, ui::ColorRole::HotBackground, look.background);
+        look.images[0] = c.GetImage(ImageState::Background);
+        look.images[1] = StateImage(c, s);
+        look.images[2] = c.GetImage(ImageState::Fore);
+        look.border = c.GetColor(ui::ColorRole::Border);
+        look.text = ModelText();
+        if (!look.text.isEmpty()) {
+            LabelOf(c, s, look);
         }
-        const SkinImages& images = GetSkin().Images();
-        images.Draw(painter, this->rect(), ParseImageSpec(c.GetImage(ImageState::Background)));
-        images.Draw(painter, this->rect(), ParseImageSpec(StateImage(c, s)));
-        images.Draw(painter, this->rect(), ParseImageSpec(c.GetImage(ImageState::Fore)));
-        if (std::optional<ui::Color> border = c.GetColor(ui::ColorRole::Border)) {
-            painter.setPen(ToQColor(*border));
-            painter.drawRect(this->rect().adjusted(0, 0, -1, -1));
-        }
-        PaintLabel(painter, c, s);
+        return look;
     }
 
-    void PaintLabel(QPainter& painter, const ui::Control& c, const ButtonState& s) {
-        const QString text = ModelText();
-        if (text.isEmpty()) {
-            return;
-        }
+    void LabelOf(const ui::Control& c, const ButtonState& s, SkinLook& look) const {
         QColor color =
             RoleColor(c, ui::ColorRole::Text, this->palette().color(QPalette::ButtonText));
         if (s.disabled) {
@@ -192,9 +206,51 @@ class ButtonView : public Base, public ControlView {
                 flags = Qt::AlignVCenter | Qt::AlignRight;
             }
         }
-        painter.setPen(color);
-        painter.setFont(this->font());
-        painter.drawText(area, flags, text);
+        look.font = this->font();
+        look.textColor = color;
+        look.textArea = area;
+        look.textFlags = flags;
+    }
+
+    void DrawLook(QPainter& painter, const SkinLook& look) {
+        const QRect all(QPoint(0, 0), look.size);
+        if (look.background.isValid() && look.background.alpha() > 0) {
+            painter.fillRect(all, look.background);
+        }
+        const SkinImages& images = GetSkin().Images();
+        for (const std::string& image : look.images) {
+            images.Draw(painter, all, ParseImageSpec(image));
+        }
+        if (look.border) {
+            painter.setPen(ToQColor(*look.border));
+            painter.drawRect(all.adjusted(0, 0, -1, -1));
+        }
+        if (!look.text.isEmpty()) {
+            m_label.Draw(painter, look.textArea, look.textFlags, look.text, look.font,
+                         look.textColor);
+        }
+    }
+
+    // Buttons the control paints over (a device's lights and keys) are
+    // repainted with every frame of an effect while their skin look stays;
+    // the look is kept as a picture and remade when what it shows changes.
+    void PaintSkin(QPainter& painter, const ui::Control& c) {
+        SkinLook look = LookOf(c);
+        if (!c.IsCustomPainted()) {
+            DrawLook(painter, look);
+            return;
+        }
+        if (m_layer.isNull() || !(look == m_look)) {
+            m_layer = QPixmap(look.size * look.ratio);
+            m_layer.setDevicePixelRatio(look.ratio);
+            m_layer.fill(Qt::transparent);
+            QPainter layer(&m_layer);
+            layer.setRenderHints(painter.renderHints());
+            DrawLook(layer, look);
+            layer.end();
+            m_look = std::move(look);
+        }
+        painter.drawPixmap(0, 0, m_layer);
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -257,6 +313,9 @@ class ButtonView : public Base, public ControlView {
 
   private:
     ButtonKind m_kind;
+    TextCache m_label;
+    SkinLook m_look;
+    QPixmap m_layer;
 };
 
 }  // namespace

@@ -49,6 +49,9 @@ class ControlView {
     // kind-deciding properties; false makes the window rebuild the view.
     virtual bool Fits() const { return true; }
 
+    // The window's repaint pacer marks a view that waits for its repaint.
+    quint64 paintMark = 0;
+
     // Mirrors one changed property (the model calls are the truth; widgets follow).
     virtual void Apply(ui::Property property);
     void ApplyAll();

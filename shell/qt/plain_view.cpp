@@ -231,11 +231,10 @@ void PlainView::PaintText(QPainter& painter) {
     } else if (underMouse()) {
         color = RoleColor(c, ui::ColorRole::HotText, color);
     }
-    painter.setPen(color);
-    painter.setFont(font());
     const bool wrap = flags & Qt::TextWordWrap;
-    painter.drawText(area, flags,
-                     wrap ? text : fontMetrics().elidedText(text, Qt::ElideRight, area.width()));
+    m_label.Draw(painter, area, flags,
+                 wrap ? text : fontMetrics().elidedText(text, Qt::ElideRight, area.width()), font(),
+                 color);
 }
 
 void PlainView::ApplyState(ui::Property property) {

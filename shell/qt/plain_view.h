@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include "shell/qt/control_view.h"
+#include "shell/qt/text_cache.h"
 
 namespace qthost {
 
@@ -65,6 +66,7 @@ class PlainView : public QWidget, public ControlView {
     QPointer<QWidget> m_content;
     bool m_pressedInside = false;
     bool m_writingBack = false;  // our own scroll position is being stored in the model
+    TextCache m_label;
 };
 
 }  // namespace qthost

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
+#include <algorithm>
 #include <limits>
 #include <mutex>
 
@@ -69,8 +70,15 @@ void QtLoop::Rearm() {
         m_timer.stop();
         return;
     }
-    const int64_t ms = std::min<int64_t>(*next, std::numeric_limits<int>::max());
-    m_timer.start(static_cast<int>(std::max<int64_t>(ms, 0)));
+    const int64_t ms = std::clamp<int64_t>(*next, 0, std::numeric_limits<int>::max());
+    // A round re-arms and kills several timers; the Qt timer is only moved
+    // when the earliest one changed.
+    const int64_t due = m_dispatcher.GetClock().NowMs() + ms;
+    if (m_timer.isActive() && due == m_due) {
+        return;
+    }
+    m_due = due;
+    m_timer.start(static_cast<int>(ms));
 }
 
 }  // namespace qthost

@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 namespace ui {
@@ -46,6 +47,7 @@ class QtLoop : public QObject {
     struct WakeState;
     std::shared_ptr<WakeState> m_wake;
     quint64 m_rounds = 0;
+    int64_t m_due = 0;  // when the Qt timer fires, on the dispatcher's clock
 };
 
 }  // namespace qthost

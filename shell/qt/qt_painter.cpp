@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QPen>
+#include <algorithm>
 
 #include "shell/qt/skin.h"
 #include "shell/qt/skin_image.h"
@@ -26,17 +27,29 @@ void QtPainter::FillRect(const ui::Rect& rect, ui::Color color) {
 }
 
 void QtPainter::DrawRect(const ui::Rect& rect, ui::Color color, int width) {
-    if (width <= 0) {
+    const QRect r = Map(rect);
+    if (width <= 0 || r.isEmpty()) {
         return;
     }
-    // The border lies inside the rectangle, as a control's border does.
-    const QRectF r =
-        QRectF(Map(rect)).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
-    m_painter.save();
-    m_painter.setPen(QPen(ToQColor(color), width));
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(r);
-    m_painter.restore();
+    // The border lies inside the rectangle, as a control's border does; four
+    // filled strips that never overlap (a translucent colour is blended once)
+    // draw it at a fraction of the cost of a stroked path.
+    const QColor c = ToQColor(color);
+    const int top = std::min(width, r.height());
+    const int bottom = std::min(width, r.height() - top);
+    const int left = std::min(width, r.width());
+    const int right = std::min(width, r.width() - left);
+    const int side = r.height() - top - bottom;
+    m_painter.fillRect(QRect(r.left(), r.top(), r.width(), top), c);
+    if (bottom > 0) {
+        m_painter.fillRect(QRect(r.left(), r.bottom() + 1 - bottom, r.width(), bottom), c);
+    }
+    if (side > 0) {
+        m_painter.fillRect(QRect(r.left(), r.top() + top, left, side), c);
+        if (right > 0) {
+            m_painter.fillRect(QRect(r.right() + 1 - right, r.top() + top, right, side), c);
+        }
+    }
 }
 
 void QtPainter::FillEllipse(const ui::Rect& bounds, ui::Color color) {

@@ -144,9 +144,16 @@ ImageSpec ParseImageSpec(std::string_view text) {
 
 SkinImages::SkinImages(QString skinFolder) : m_folder(std::move(skinFolder)) {}
 
+size_t qHash(const SkinImages::ComposedKey& k, size_t seed) {
+    return qHashMulti(seed, k.pixmap, k.src.x(), k.src.y(), k.src.width(), k.src.height(),
+                      k.corner.left(), k.corner.top(), k.corner.right(), k.corner.bottom(),
+                      k.size.width(), k.size.height(), k.ratio, k.smooth);
+}
+
 void SkinImages::SetFolder(QString skinFolder) {
     m_folder = std::move(skinFolder);
     m_resolved.clear();
+    m_composed.clear();
 }
 
 QString SkinImages::Resolve(const QString& file) const {
@@ -229,9 +236,37 @@ bool SkinImages::Draw(QPainter& painter, const QRect& target, const ImageSpec& s
     }
     const qreal oldOpacity = painter.opacity();
     painter.setOpacity(oldOpacity * spec.fade / 255.0);
-    DrawNineSlice(painter, dst, pixmap, src, spec.corner);
+    if (dst.size() == src.size() && spec.corner.isNull()) {
+        painter.drawPixmap(dst.topLeft(), pixmap, src);
+    } else {
+        painter.drawPixmap(dst.topLeft(), Composed(painter, dst.size(), pixmap, src, spec));
+    }
     painter.setOpacity(oldOpacity);
     return true;
+}
+
+// Scaled or sliced art is composed once for the size it is drawn at, so that
+// repainting it (a light's key on every frame) is one plain copy.
+QPixmap SkinImages::Composed(const QPainter& painter, QSize size, const QPixmap& pixmap,
+                             const QRect& src, const ImageSpec& spec) const {
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    const ComposedKey key{pixmap.cacheKey(), src, spec.corner, size, ratio, smooth};
+    if (const auto known = m_composed.constFind(key); known != m_composed.constEnd()) {
+        return *known;
+    }
+    QPixmap composed(size * ratio);
+    composed.setDevicePixelRatio(ratio);
+    composed.fill(Qt::transparent);
+    QPainter p(&composed);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    DrawNineSlice(p, QRect(QPoint(0, 0), size), pixmap, src, spec.corner);
+    p.end();
+    if (m_composed.size() >= kMaxComposed) {
+        m_composed.clear();  // sizes changed a lot (a resized window); start over
+    }
+    m_composed.insert(key, composed);
+    return composed;
 }
 
 }  // namespace qthost

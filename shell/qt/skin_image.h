@@ -53,11 +53,28 @@ class SkinImages {
     // Draws `spec` into `target`; returns false (drawing nothing) when the image is missing.
     bool Draw(QPainter& painter, const QRect& target, const ImageSpec& spec) const;
 
+    // What a composed picture is made from (Composed).
+    struct ComposedKey {
+        qint64 pixmap = 0;  // QPixmap::cacheKey of the loaded art
+        QRect src;
+        QMargins corner;
+        QSize size;
+        qreal ratio = 1.0;
+        bool smooth = false;
+        bool operator==(const ComposedKey&) const = default;
+    };
+
   private:
+    static constexpr qsizetype kMaxComposed = 512;
     QString FindFile(const QString& file) const;
+    QPixmap Composed(const QPainter& painter, QSize size, const QPixmap& pixmap, const QRect& src,
+                     const ImageSpec& spec) const;
 
     QString m_folder;
     mutable QHash<QString, QString> m_resolved;
+    mutable QHash<ComposedKey, QPixmap> m_composed;
 };
+
+size_t qHash(const SkinImages::ComposedKey& key, size_t seed = 0);
 
 }  // namespace qthost

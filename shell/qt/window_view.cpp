@@ -1,6 +1,7 @@
 #include "shell/qt/window_view.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainterPath>
@@ -25,7 +26,10 @@ bool IsCombo(const ui::Control* c) {
 }  // namespace
 
 WindowView::WindowView(ui::Window& window, QtHost& host)
-    : QWidget(nullptr), m_window(window), m_host(host) {
+    : QWidget(nullptr),
+      m_window(window),
+      m_host(host),
+      m_pacer([this](const std::vector<QWidget*>& widgets) { Repaint(widgets); }) {
     setAttribute(Qt::WA_StyledBackground, true);
     setProperty("vroot", true);
     setObjectName(QString::fromStdString(window.GetName()));
@@ -286,8 +290,48 @@ void WindowView::OnChildRemoving(ui::Container& parent, ui::Control& child, size
 }
 
 void WindowView::OnRepaintRequested(ui::Control& control) {
+    // Nothing is drawn while the window is hidden or minimised; it is
+    // repainted whole when it comes back (showEvent, changeEvent).
+    if (!isVisible() || isMinimized()) {
+        return;
+    }
     if (ControlView* view = ViewOf(&control)) {
-        view->Widget()->update();
+        m_pacer.Request(view->Widget(), view->paintMark);
+    }
+}
+
+void WindowView::Repaint(const std::vector<QWidget*>& widgets) {
+    // A few widgets are repainted each on its own. Many (a keyboard's keys in
+    // a moving effect) are repainted as the one rectangle around them:
+    // painting what lies below them through a clip of a hundred small
+    // rectangles costs far more than painting the whole rectangle.
+    constexpr size_t kSeparately = 4;
+    if (widgets.size() <= kSeparately) {
+        for (QWidget* widget : widgets) {
+            widget->update();
+        }
+        return;
+    }
+    QRect around;
+    for (QWidget* widget : widgets) {
+        if (widget->isVisible()) {
+            around |= QRect(widget->mapTo(this, QPoint(0, 0)), widget->size());
+        }
+    }
+    update(around);
+}
+
+void WindowView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_pacer.Drop();
+    update();
+}
+
+void WindowView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        m_pacer.Drop();
+        update();
     }
 }
 

@@ -23,6 +23,7 @@
 
 #include "platform/ui/tree_observer.h"
 #include "platform/ui/window.h"
+#include "shell/qt/paint_pacer.h"
 
 namespace qthost {
 
@@ -76,6 +77,8 @@ class WindowView : public QWidget, public ui::TreeObserver {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -91,6 +94,7 @@ class WindowView : public QWidget, public ui::TreeObserver {
     // A frameless window with round corners is cut to them.
     void ApplyShape();
     ControlView* ParentView(const ui::Control& control) const;
+    void Repaint(const std::vector<QWidget*>& widgets);
 
     ui::Window& m_window;
     QtHost& m_host;
@@ -102,6 +106,7 @@ class WindowView : public QWidget, public ui::TreeObserver {
     bool m_applyingSize = false;
     bool m_quietFocus = false;
     bool m_gone = false;  // focus moves caused by removing views are not the user's
+    PaintPacer m_pacer;
 };
 
 }  // namespace qthost
