@@ -301,24 +301,26 @@ void WindowView::OnRepaintRequested(ui::Control& control) {
 }
 
 void WindowView::Repaint(const std::vector<QWidget*>& widgets) {
-    // A few widgets are repainted each on its own. Many (a keyboard's keys in
-    // a moving effect) are repainted as the one rectangle around them:
-    // painting what lies below them through a clip of a hundred small
-    // rectangles costs far more than painting the whole rectangle.
-    constexpr size_t kSeparately = 4;
-    if (widgets.size() <= kSeparately) {
-        for (QWidget* widget : widgets) {
-            widget->update();
-        }
-        return;
-    }
+    // Widgets far apart (a mousepad's lights around its picture) are
+    // repainted each on its own. Widgets packed close (a keyboard's keys in a
+    // moving effect) are repainted as the one rectangle around them: painting
+    // what lies below them through a clip of a hundred small rectangles costs
+    // more than painting the whole rectangle.
     QRect around;
+    qint64 area = 0;
     for (QWidget* widget : widgets) {
         if (widget->isVisible()) {
             around |= QRect(widget->mapTo(this, QPoint(0, 0)), widget->size());
+            area += static_cast<qint64>(widget->width()) * widget->height();
         }
     }
-    update(around);
+    if (2 * area >= static_cast<qint64>(around.width()) * around.height()) {
+        update(around);
+        return;
+    }
+    for (QWidget* widget : widgets) {
+        widget->update();
+    }
 }
 
 void WindowView::showEvent(QShowEvent* event) {
