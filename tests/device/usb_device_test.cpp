@@ -136,6 +136,37 @@ TEST_F(UsbDeviceTest, InactiveLightingUpdatesNeitherPageNorDevice) {
     EXPECT_EQ(pad->firmware().FrameCount(), 1u);
 }
 
+// The device gets every frame; the page's lights take one at most every
+// kShowPeriodMs of the UI clock, the latest one, and the first push always.
+TEST_F(UsbDeviceTest, LightsFollowAtDisplayPaceWhileTheDeviceGetsEveryFrame) {
+    ui::Container* panel = AddPanel();
+    TestLightButton* light0 = AddButton(*panel, "l0", "light_0");
+    page->InitPage();
+    ASSERT_TRUE(OpenChannel());
+    const int period = CVeldmarkUSBDevice::kShowPeriodMs;
+    const int initShows = light0->shows;
+
+    std::vector<int> shownAt;  // ms since the first push
+    for (int t = 0; t <= 2 * period + 10; t += 5) {
+        const auto level = static_cast<uint8_t>(10 + t);
+        page->SetLedColor(0, {level, 0, 0, 255});
+        const int shows = light0->shows;
+        page->PushFrame();
+        ASSERT_EQ(pad->firmware().FrameCount(), static_cast<uint64_t>(t / 5 + 1)) << t;
+        EXPECT_EQ(pad->firmware().LastFrame()[0], level * 255 >> 8) << t;
+        if (light0->shows != shows) {
+            shownAt.push_back(t);
+            EXPECT_EQ(light0->shownColor, device::LightControlColor({level, 0, 0, 255})) << t;
+        } else {
+            EXPECT_NE(light0->shownColor, device::LightControlColor({level, 0, 0, 255})) << t;
+        }
+        host->AdvanceBy(5);
+    }
+    EXPECT_EQ(shownAt, (std::vector<int>{0, 35, 70}));
+    EXPECT_EQ(light0->shows - initShows, 3);
+    EXPECT_EQ(pad->firmware().Violations().Total(), 0u);
+}
+
 TEST_F(UsbDeviceTest, FailedStreamRestsTheDeviceForTwoHundredMillisecondsWithoutBlocking) {
     ASSERT_TRUE(OpenChannel());
     pad->InjectFault({sim::FaultType::Status, 1, sim::kStatusRejected});
