@@ -462,6 +462,45 @@ TEST_F(WindowRepaints, ManyRequestsRepaintTheRectangleAroundThemAtTheirWindowPla
     EXPECT_EQ(shown.pixel(13 + 5 * 20 + 10, 40 + 15), 0xFFC0FFEEu);
 }
 
+// Lights far apart (around a mousepad's picture) are repainted each alone:
+// what lies between them is left as it is.
+TEST_F(WindowRepaints, ManyRequestsFarApartRepaintOnlyTheAskingOnes) {
+    std::string row;
+    for (int i = 0; i < 7; ++i) {
+        row += "<Custom name=\"c" + std::to_string(i) + "\" width=\"20\"/>";
+        if (i < 6) {
+            row += "<Control width=\"80\"/>";
+        }
+    }
+    LoadXml("<VerticalLayout><Control height=\"40\"/><HorizontalLayout height=\"30\">" + row +
+            "</HorizontalLayout></VerticalLayout>");
+    Swatches swatches;
+    for (int i = 0; i < 7; ++i) {
+        swatches.Hook(*window->FindControl<ui::CustomControl>("c" + std::to_string(i)));
+    }
+    ViewOf(*window).update();
+    EXPECT_TRUE(WaitFor([&] { return swatches.paints.size() == 7u; }, 2000));
+    QTest::qWait(100);  // a frame of quiet
+    const std::map<std::string, int> before = swatches.paints;
+
+    swatches.color = 0xFFC0FFEE;
+    const char* asked[] = {"c0", "c2", "c3", "c5", "c6"};
+    QElapsedTimer clock;
+    clock.start();
+    for (int round = 0; round < 2; ++round) {  // the first request alone, then a batch of five
+        for (const char* name : asked) {
+            window->FindControl(name)->Invalidate();
+        }
+    }
+    SKIP_IF_STALLED(clock);
+    for (const char* name : asked) {
+        EXPECT_TRUE(WaitFor([&] { return swatches.painted[name] == 0xFFC0FFEEu; }, 2000));
+    }
+    QTest::qWait(100);
+    EXPECT_EQ(swatches.paints["c1"], before.at("c1"));
+    EXPECT_EQ(swatches.paints["c4"], before.at("c4"));
+}
+
 TEST_F(WindowRepaints, AHiddenWindowPaintsNothingAndShowsTheNewLookWhenShownAgain) {
     LoadXml(
         R"(<VerticalLayout><Control height="40"/><Custom name="c" height="30"/></VerticalLayout>)");
