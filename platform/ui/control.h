@@ -192,6 +192,11 @@ class Control {
     // a host sets it; logic may read it (for example to hit-test children).
     const Rect& GetHostRect() const { return m_hostRect; }
     void SetHostRect(const Rect& rect);
+    // The host's own view of the control, kept here so that the host finds
+    // it without a lookup (repaints are asked for thousands of times a
+    // second); set and read by the host only.
+    void* GetHostView() const { return m_hostView; }
+    void SetHostView(void* view) { m_hostView = view; }
 
     // --- Attributes ---
     // Applies a layout attribute through the class's table; a name no table
@@ -265,6 +270,7 @@ class Control {
     Padding m_padding;
     Rect m_floatPos;
     Rect m_hostRect;
+    void* m_hostView = nullptr;
     std::map<std::string, std::string, std::less<>> m_bag;
     std::vector<std::pair<int, Listener>> m_listeners;
     int m_nextListenerId = 1;

@@ -355,8 +355,10 @@ void Window::NotifyPropertyChanged(Control& control, Property property) {
 }
 
 void Window::NotifyRepaint(Control& control) {
-    for (TreeObserver* observer : std::vector<TreeObserver*>(m_observers)) {
-        observer->OnRepaintRequested(control);
+    // Asked for thousands of times a second, so the list is not copied; it
+    // is walked by index, which stays safe should an observer leave meanwhile.
+    for (size_t i = 0; i < m_observers.size(); ++i) {
+        m_observers[i]->OnRepaintRequested(control);
     }
 }
 

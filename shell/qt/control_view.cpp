@@ -26,13 +26,24 @@ QString Rgba(const QColor& c) {
 
 ControlView::ControlView(ui::Control& control, WindowView& window, QWidget* widget)
     : m_handle(control.Handle()), m_window(window), m_widget(widget) {
+    control.SetHostView(this);
     m_widget->setProperty(kViewProperty, QVariant::fromValue(static_cast<void*>(this)));
     m_widget->setProperty("vclass",
                           QString::fromUtf8(control.GetClass().data(),
                                             static_cast<qsizetype>(control.GetClass().size())));
 }
 
-ControlView::~ControlView() = default;
+ControlView::~ControlView() {
+    Detach();
+}
+
+void ControlView::Detach() {
+    m_detached = true;
+    if (ui::Control* control = m_handle.Get();
+        control != nullptr && control->GetHostView() == this) {
+        control->SetHostView(nullptr);
+    }
+}
 
 ControlView* ControlView::Of(const QObject* widget) {
     if (widget == nullptr) {

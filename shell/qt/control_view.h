@@ -34,7 +34,7 @@ class ControlView {
     // The control, or null once it left the tree or was destroyed.
     ui::Control* Model() const { return m_detached ? nullptr : m_handle.Get(); }
     WindowView& Window() const { return m_window; }
-    void Detach() { m_detached = true; }
+    void Detach();
 
     // Containers: the widget that child views are parented to (a scroll area's content
     // for scrolling containers); null for views that show no child views.

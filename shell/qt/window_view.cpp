@@ -295,7 +295,8 @@ void WindowView::OnRepaintRequested(ui::Control& control) {
     if (!isVisible() || isMinimized()) {
         return;
     }
-    if (ControlView* view = ViewOf(&control)) {
+    auto* view = static_cast<ControlView*>(control.GetHostView());
+    if (view != nullptr && &view->Window() == this) {
         m_pacer.Request(view->Widget(), view->paintMark);
     }
 }
