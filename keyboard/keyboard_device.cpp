@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "device/lighting_tables.h"
 #include "keyboard/keyboard_tables.h"
 #include "profile/macro_image.h"
 #include "profile/macro_records.h"
@@ -390,13 +391,18 @@ std::vector<CustomColor> CVeldmarkKeyboardDevice::CustomColorList() const {
 std::array<uint8_t, CVeldmarkKeyboardDevice::kTableCopySize> CVeldmarkKeyboardDevice::ColorBuffer(
     bool scaled) const {
     std::array<uint8_t, kTableCopySize> buffer{};
+    // Scaled colours are sent at the brightness they are shown with, which
+    // the preview's frames give them as their alpha. It is taken from the
+    // lighting record rather than from the last frame, so that the bytes sent
+    // do not depend on whether the preview has drawn since the mode changed.
+    const uint8_t level = device::BrightnessLevel(m_lightInfo.brightness);
     for (const auto& [led, index] : m_keyToLed) {
         if (led < 0 || led >= keyboard::kPreviewLeds || index == kNoPosition ||
             3 * index + 2 >= static_cast<int>(kTableCopySize)) {
             continue;
         }
         const CustomColor c = m_preview.GetCustomColor(led);
-        const uint8_t alpha = scaled ? c.alpha : 255;
+        const uint8_t alpha = scaled ? level : 255;
         buffer[3 * index] = scaled ? Scaled(c.red, alpha) : c.red;
         buffer[3 * index + 1] = scaled ? Scaled(c.green, alpha) : c.green;
         buffer[3 * index + 2] = scaled ? Scaled(c.blue, alpha) : c.blue;

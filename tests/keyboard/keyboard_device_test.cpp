@@ -239,18 +239,25 @@ TEST_F(KeyboardDeviceTest, PaintedKeyIsStoredInItsGroupAndSentAtItsLedIndex) {
     ExpectNoViolations();
 }
 
+// The colours go out at the record's brightness (4: level 195), whatever
+// alpha they carry: the document's 255 before the preview drew a frame in the
+// new mode, the brightness after one (or any other while it draws).
 TEST_F(KeyboardDeviceTest, FilledColoursAreSentScaledByTheirBrightness) {
     Attach();
     page->SetCustomGroup(0);
     UseLighting(20, 2, 200, 100, 40);
-    // The stored colours carry alpha 255 (the default document's).
-    page->FillCustomColors(true);
-    const std::vector<uint8_t> group = keyboard->firmware().ColorGroup(0);
-    for (const int button : {kEscape, kKeyA, 125}) {
-        const int led = sim::KeyboardLedOfButton(button);
-        EXPECT_EQ(std::vector<uint8_t>(group.begin() + 3 * led, group.begin() + 3 * led + 3),
-                  (std::vector<uint8_t>{199, 99, 39}))
-            << "button " << button;
+    for (const uint8_t alpha : {255, 195, 80}) {
+        for (int k = 0; k < 126; ++k) {
+            page->Preview().SetCustomColor(k, {1, 2, 3, alpha});
+        }
+        page->FillCustomColors(true);
+        const std::vector<uint8_t> group = keyboard->firmware().ColorGroup(0);
+        for (const int button : {kEscape, kKeyA, 125}) {
+            const int led = sim::KeyboardLedOfButton(button);
+            EXPECT_EQ(std::vector<uint8_t>(group.begin() + 3 * led, group.begin() + 3 * led + 3),
+                      (std::vector<uint8_t>{152, 76, 30}))
+                << "button " << button << ", colours carrying alpha " << int{alpha};
+        }
     }
     page->FillCustomColors(false);
     EXPECT_EQ(keyboard->firmware().ColorGroup(0), std::vector<uint8_t>(512, 0));
