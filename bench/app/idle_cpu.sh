@@ -12,8 +12,9 @@
 #                          the group by setting the brightness it already had)
 # and, for each, the threads that spent the most.
 #
-# Usage: bench/app/idle_cpu.sh [--seconds N] [--build DIR]
+# Usage: bench/app/idle_cpu.sh [--seconds N] [--windows N] [--build DIR]
 #   --seconds N   length of each measurement (default 20)
+#   --windows N   windows the time is cut into; the median is printed (default 5)
 #   --build DIR   build folder holding bin/veldmark and bin/veldmarkctl
 #                 (default build/plain)
 # Needs Xvfb (xvfb-run); trayer for the tray (without it the window cannot be
@@ -23,19 +24,22 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=20
+windows=5
 build="$root/build/plain"
 inner=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --seconds) seconds=$2; shift 2 ;;
+        --windows) windows=$2; shift 2 ;;
         --build) build=$(cd "$2" && pwd); shift 2 ;;
         --inner) inner=1; shift ;;
-        *) echo "usage: $0 [--seconds N] [--build DIR]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--seconds N] [--windows N] [--build DIR]" >&2; exit 2 ;;
     esac
 done
 
 if [ "$inner" -eq 0 ]; then
-    exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --inner --seconds "$seconds" --build "$build"
+    exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --inner --seconds "$seconds" \
+        --windows "$windows" --build "$build"
 fi
 
 app="$build/bin/veldmark"
@@ -74,6 +78,12 @@ cpu_ticks() {
     echo $(( ${12} + ${13} ))
 }
 
+# Nanoseconds the program's threads spent on a processor (the scheduler's own
+# accounting; ticks are too coarse for windows of a few seconds).
+cpu_ns() {
+    cat /proc/"$app_pid"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
+}
+
 snapshot() {  # thread id, name and ticks of every thread of the program
     local task
     for task in /proc/"$app_pid"/task/*; do
@@ -82,14 +92,27 @@ snapshot() {  # thread id, name and ticks of every thread of the program
 }
 
 measure() {  # label
-    local before after start end
+    # The time is cut into windows and the median window is printed: a burst
+    # of work from elsewhere on a shared machine moves one window, not the
+    # figure. The threads are counted over the whole time.
+    local before after start end i w
+    local -a shares=()
     before=$(snapshot)
-    start=$(cpu_ticks /proc/"$app_pid"/stat)
-    sleep "$seconds"
-    end=$(cpu_ticks /proc/"$app_pid"/stat)
+    w=$(awk -v s="$seconds" -v n="$windows" 'BEGIN { printf "%.3f", s / n }')
+    for i in $(seq 1 "$windows"); do
+        start=$(cpu_ns)
+        sleep "$w"
+        end=$(cpu_ns)
+        shares+=("$(awk -v d=$(( end - start )) -v s="$w" 'BEGIN { printf "%.2f", d / 1e7 / s }')")
+    done
     after=$(snapshot)
-    awk -v label="$1" -v d=$(( end - start )) -v t="$ticks" -v s="$seconds" \
-        'BEGIN { printf "%-24s %6.2f %% of one core\n", label ":", 100 * d / t / s }'
+    printf '%s\n' "${shares[@]}" | sort -n | awk -v label="$1" -v n="$windows" -v w="$w" '
+        { v[NR] = $1 }
+        END {
+            m = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+            printf "%-24s %6.2f %% of one core (median of %d windows of %s s, %.2f-%.2f)\n",
+                   label ":", m, n, w, v[1], v[n]
+        }'
     # The busiest threads, so that a figure can be traced to its spender.
     join -t $'\t' <(sort <<<"$before") <(sort <<<"$after") |
         awk -F'\t' -v t="$ticks" -v s="$seconds" \
