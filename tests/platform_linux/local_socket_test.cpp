@@ -300,3 +300,50 @@ TEST_F(LocalSocketTest, AServerOfAnotherUserIsNotTrusted) {
     close(ready[0]);
     close(ready[1]);
 }
+
+// What the client says when a request fails tells the user which of three
+// things happened: the program hung up, answered something that is no reply,
+// or did not answer in time.
+TEST_F(LocalSocketTest, AFailedRequestSaysWhetherTheProgramHungUpGarbledOrWasLate) {
+    const std::string path = (folder / "run" / "raw.sock").string();
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    struct Case {
+        std::string answer;  // written after the request line; "-" leaves the line unanswered
+        bool hangUp;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"", true, "closed the connection without answering"},
+        {"12x\n", true, "reply was not understood"},
+        {"99999999999\n", true, "reply was not understood"},         // above the reply limit
+        {"5\nab", true, "closed the connection without answering"},  // cut short
+        {"-", false, "no reply from the running program within 300 ms"},
+    };
+    for (const Case& c : cases) {
+        std::thread server([&] {
+            const int fd = accept(listener, nullptr, nullptr);
+            char byte = 0;
+            while (read(fd, &byte, 1) == 1 && byte != '\n') {
+            }
+            if (c.answer != "-") {
+                ASSERT_EQ(write(fd, c.answer.data(), c.answer.size()),
+                          static_cast<ssize_t>(c.answer.size()));
+            }
+            if (!c.hangUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(600));
+            }
+            close(fd);
+        });
+        std::string error;
+        EXPECT_EQ(SendRequestTo(path, "raise", 300, &error), std::nullopt);
+        EXPECT_NE(error.find(c.expected), std::string::npos)
+            << "answer \"" << c.answer << "\": " << error;
+        server.join();
+    }
+    close(listener);
+}

@@ -186,12 +186,40 @@ std::optional<std::string> SendRequestTo(const std::string& path, const std::str
     }
     line.push_back('\n');
     std::string reply;
-    const bool ok = WriteAll(fd, line, deadline) && ReadFramed(fd, reply, kMaxReplyBytes, deadline);
+    const std::string late =
+        "no reply from the running program within " + std::to_string(timeoutMs) + " ms";
+    const std::string closed = "the running program closed the connection without answering";
+    errno = 0;
+    if (!WriteAll(fd, line, deadline)) {
+        if (error) {
+            *error = errno == EPIPE || errno == ECONNRESET ? closed
+                     : errno == 0 || errno == EAGAIN       ? late
+                                                           : ErrnoText("sending the request");
+        }
+        close(fd);
+        return std::nullopt;
+    }
+    const ReadResult read = ReadFramed(fd, reply, kMaxReplyBytes, deadline);
+    const int readErrno = errno;
     close(fd);
-    if (!ok) {
-        if (error)
-            *error =
-                "no reply from the running program within " + std::to_string(timeoutMs) + " ms";
+    if (read != ReadResult::Ok) {
+        if (error) {
+            switch (read) {
+                case ReadResult::Closed:
+                    *error = closed;
+                    break;
+                case ReadResult::Malformed:
+                    *error = "the running program's reply was not understood";
+                    break;
+                case ReadResult::Failed:
+                    errno = readErrno;
+                    *error = ErrnoText("reading the reply");
+                    break;
+                default:
+                    *error = late;
+                    break;
+            }
+        }
         return std::nullopt;
     }
     return reply;

@@ -66,7 +66,7 @@ bool WriteAll(int fd, const std::string& text, SteadyTime deadline) {
     return true;
 }
 
-bool ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline) {
+ReadResult ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline) {
     std::string header;
     size_t expected = 0;
     bool inBody = false;
@@ -74,19 +74,19 @@ bool ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline) {
     out.clear();
     while (!inBody || out.size() < expected) {
         if (!WaitReady(fd, POLLIN, deadline)) {
-            return false;
+            return ReadResult::TimedOut;
         }
         // The header is read a byte at a time so that no body byte is taken with it.
         const size_t want = inBody ? std::min(sizeof(buffer), expected - out.size()) : 1;
         const ssize_t n = read(fd, buffer, want);
         if (n == 0) {
-            return false;
+            return ReadResult::Closed;
         }
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            return false;
+            return ReadResult::Failed;
         }
         if (inBody) {
             out.append(buffer, static_cast<size_t>(n));
@@ -94,22 +94,22 @@ bool ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline) {
         }
         if (buffer[0] != '\n') {
             if (buffer[0] < '0' || buffer[0] > '9' || header.size() >= 12) {
-                return false;
+                return ReadResult::Malformed;
             }
             header.push_back(buffer[0]);
             continue;
         }
         if (header.empty()) {
-            return false;
+            return ReadResult::Malformed;
         }
         expected = std::stoull(header);
         if (expected > limit) {
-            return false;
+            return ReadResult::Malformed;
         }
         inBody = true;
         out.reserve(expected);
     }
-    return true;
+    return ReadResult::Ok;
 }
 
 std::string Frame(const std::string& payload) {

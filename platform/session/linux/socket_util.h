@@ -21,8 +21,16 @@ std::optional<uid_t> PeerUid(int fd);
 bool WaitReady(int fd, short events, SteadyTime deadline);
 // Writes all of `text` to a non-blocking socket before the deadline.
 bool WriteAll(int fd, const std::string& text, SteadyTime deadline);
+// How reading a framed reply ended.
+enum class ReadResult {
+    Ok,
+    TimedOut,   // nothing complete before the deadline
+    Closed,     // the other end closed the connection first
+    Malformed,  // not a frame: a bad length, or one above the limit
+    Failed,     // the read itself failed (errno says why)
+};
 // Reads one framed reply (decimal length, newline, bytes) of at most `limit` bytes.
-bool ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline);
+ReadResult ReadFramed(int fd, std::string& out, size_t limit, SteadyTime deadline);
 // The frame of a reply.
 std::string Frame(const std::string& payload);
 
