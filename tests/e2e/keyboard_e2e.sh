@@ -225,17 +225,13 @@ check "the keyboard runs mode 20" 14 "$(wait_for 14 mode)"
 check "its record names colour group 2" 02 "$(bytes_at "$("$ctl" sim memory keyboard params)" 25 1)"
 led=$(bytes_at "$("$ctl" sim memory keyboard leds)" "$a" 1)
 colours=$("$ctl" sim memory keyboard colors 2)
-# Sent scaled by the alpha the LED has (255 as loaded, the brightness once
-# a frame has shown it): each channel times that alpha over 256.
-scaled_by_one_alpha() {  # scaled_by_one_alpha "RR GG BB" R G B
-    python3 -c '
-import sys
-got = [int(x, 16) for x in sys.argv[1].split()]
-rgb = [int(x) for x in sys.argv[2:]]
-print(any([c * a >> 8 for c in rgb] == got for a in range(1, 256)))' "$@"
-}
-check "A's colour at three times its LED index in group 2" True \
-    "$(scaled_by_one_alpha "$(bytes_at "$colours" $((3 * 16#$led)) 3)" 250 100 20)"
+# Sent scaled by the record's brightness (byte 2: level 0, 80, 110, 135, 195
+# or 255 for 0-5): each channel times that level over 256.
+level=$(python3 -c 'import sys; print([0, 80, 110, 135, 195, 255][min(int(sys.argv[1], 16), 5)])' \
+    "$(bytes_at "$("$ctl" sim memory keyboard params)" 2 1)")
+scaled=$(python3 -c 'import sys; l = int(sys.argv[1]); print(" ".join("%02x" % (c * l >> 8) for c in (250, 100, 20)))' "$level")
+check "A's colour at three times its LED index in group 2, at the brightness" "$scaled" \
+    "$(bytes_at "$colours" $((3 * 16#$led)) 3)"
 check "the page shows it" "#fa6414" "$(wait_for "#fa6414" ui get key_64 color)"
 # A key painted on the lighting tab in the editor's colour: kept in the
 # profile's colour set and sent as it is.
