@@ -7,6 +7,7 @@
 #include "device/lighting_frame.h"
 #include "platform/trace/trace.h"
 #include "platform/ui/window.h"
+#include "profile/key_text.h"
 #include "profile/macro_records.h"
 #include "profile/macro_store.h"
 #include "profile/profile_list.h"
@@ -107,14 +108,18 @@ void CVeldmarkUSBDevice::BindEditors() {
     m_profileControl = FindSubControl("DeviceProfileItem");
     m_lightEditor = FindSubControl("LightControlItem");
     m_keyEditor = FindSubControl("KeySetControlItem");
+    m_translator = FindSubControl("text_test");
+    if (auto* editor = dynamic_cast<LightEditorView*>(m_lightEditor)) {
+        editor->SetDeviceKind(m_kind);
+    }
+    if (auto* keys = dynamic_cast<KeySetView*>(m_keyEditor)) {
+        keys->SetDeviceKind(m_kind);
+    }
 }
 
 void CVeldmarkUSBDevice::InitKindPage() {
     CVeldmarkUSBDevice::InitPage();
     BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(m_lightEditor)) {
-        editor->SetDeviceKind(m_kind);
-    }
     LoadProfile();
     RefreshPage();
 }
@@ -403,7 +408,36 @@ void CVeldmarkUSBDevice::RefreshPage() {
 
 void CVeldmarkUSBDevice::RefreshEditorLists() {
     LoadEditorLists();
+    if (m_keyFunctionPage) {
+        LoadMacroNames();
+        if (auto* keys = dynamic_cast<KeySetView*>(m_keyEditor)) {
+            keys->SetMacroNames(m_macroNames);
+        }
+    }
     ShowEditorLists();
+}
+
+void CVeldmarkUSBDevice::LoadMacroNames() {
+    profile::MacroStore store;
+    store.SetFolder(ProfileFolder());
+    store.Load();
+    m_macroNames.clear();
+    for (const profile::MacroInfo& macro : store.GetMacros()) {
+        m_macroNames.push_back(macro.name);
+    }
+}
+
+std::string CVeldmarkUSBDevice::Translate(std::string_view key) {
+    if (m_translator == nullptr) {
+        return std::string(key);
+    }
+    m_translator->SetTextKey(std::string(key));
+    return m_translator->GetText();
+}
+
+std::optional<std::string> CVeldmarkUSBDevice::KeyFunctionText(const KeyAssignment& record) {
+    return keys::AssignmentText(record, m_macroNames,
+                                [this](std::string_view key) { return Translate(key); });
 }
 
 void CVeldmarkUSBDevice::SaveProfile() {

@@ -37,6 +37,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,6 +119,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual int UploadMacros();
     virtual int UploadSettings(int profile, int option1 = 0, int option2 = 0, int screenWidth = 0,
                                int screenHeight = 0);
+    // Reads the lighting editor's lists and shows them; on a page whose keys
+    // take functions, also reads the macro names and hands them to the key editor.
     virtual void RefreshEditorLists();
     virtual void SetKeyLevelMap(const std::map<int, int>& map);
     virtual void DecayKeyLevel(int index, bool fineTail);
@@ -219,6 +222,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     const std::string& GetFolderName() const { return m_folderName; }
     const std::string& GetPageLayout() const { return m_pageLayout; }
     int GetSelectedKey() const { return m_selectedKey; }
+    // The macro names in the macro store's order, as last read.
+    const std::vector<std::string>& GetMacroNames() const { return m_macroNames; }
     // The key list (the document's): current and default record of each key.
     const std::vector<KeyEntry>& GetKeyList() const { return m_document->GetKeyList(); }
     // Replaces the key list and writes "KeyList" into the document.
@@ -287,10 +292,23 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
         m_keyEventHook = std::move(hook);
     }
 
+    // Pages whose keys take functions (keyboard, mouse): RefreshEditorLists
+    // also reads the macro names, which the key texts use.
+    void SetKeyFunctionPage(bool on) { m_keyFunctionPage = on; }
+    // Reads the macro names from the profile folder's macro store.
+    void LoadMacroNames();
+    // A language key in the window's current language (through the page's
+    // hidden label "text_test", so it follows a language switch).
+    std::string Translate(std::string_view key);
+    // What a key assignment does, in the window's language with the macro
+    // names last read; nothing for a kind of assignment without a text.
+    std::optional<std::string> KeyFunctionText(const KeyAssignment& record);
+
     // Binds key buttons and light controls from the first "SelectPanel" among
     // `container`'s direct children (the page itself for InitPage).
     void BindPanel(ui::Container& container);
-    // Finds the profile list, the lighting editor and the key editor by name.
+    // Finds the profile list, the lighting editor, the key editor and the
+    // translating label by name, and tells the editors the page's kind.
     void BindEditors();
     // The lighting state the engine follows.
     void SetEngineParams(const LightInfoRecord& record);
@@ -347,6 +365,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     ui::Control* m_powerControl = nullptr;
     ui::Control* m_functionSwitch = nullptr;
     ui::Control* m_keyFunctionSwitch = nullptr;
+    ui::Control* m_translator = nullptr;
     std::vector<ui::Control*> m_keyButtons;
     std::vector<ui::Control*> m_lightControls;
     ui::Control* m_mainWindow = nullptr;
@@ -364,6 +383,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     int m_ledCount = 0;
     int m_selectedKey = -1;
     int m_functionMode = 1;
+    bool m_keyFunctionPage = false;
+    std::vector<std::string> m_macroNames;
     // frame as last pushed (UI thread)
     std::vector<device::LedColor> m_leds;
     std::vector<uint8_t> m_streamBuffer;

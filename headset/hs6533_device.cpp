@@ -106,9 +106,6 @@ void CVeldmarkHS6533Device::InitKindPage() {
     BindEditors();
     m_voiceEditor = FindSubControl("Voice6533ControlItem");
     m_magicEditor = FindSubControl("MagicControlItem");
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
     LoadProfile();
     StartAudio();
     RefreshPage();

@@ -80,6 +80,7 @@ void CVeldmarkKeyboardDevice::Construct() {
         button.store(kNoPosition);
     }
     SetSyncDelay(kSyncDelayMs);
+    SetKeyFunctionPage(true);
     SetKeyEventHook([this](int position, bool pressed) { OnDeviceKeyEvent(position, pressed); });
 }
 
@@ -611,7 +612,7 @@ LightInfoRecord CVeldmarkKeyboardDevice::GetLightInfo() const {
 void CVeldmarkKeyboardDevice::ValidateMacroKeys() {
     LoadMacroNames();
     std::vector<KeyEntry> keys = GetKeyList();
-    if (macro::ResetMissingMacros(keys, static_cast<int>(m_macroNames.size()))) {
+    if (macro::ResetMissingMacros(keys, static_cast<int>(GetMacroNames().size()))) {
         SetKeyList(keys);
         RefreshKeyDisplay();
     }

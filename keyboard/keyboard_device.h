@@ -132,7 +132,6 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     // Shows the object's state: editor lists, key texts, lighting, the three
     // key flags, repeat rate and delay, the repeat field and the report rate.
     void RefreshPage() override;
-    void RefreshEditorLists() override;
     // Every key button's tool-tip names its key and what it does now; a key
     // that does something else than its own key is marked.
     void RefreshKeyDisplay() override;
@@ -199,12 +198,8 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
 
   private:
     void Construct();
-    // A language key in the window's current language (through the page's
-    // hidden label, so it follows a language switch).
-    std::string Translate(std::string_view key);
     ui::Option* OptionNamed(std::string_view name) const;
     void SetHalf(size_t word, bool high, int value);
-    void LoadMacroNames();
     void LightingThread(ui::StopSignal& stop);
     // Whether a person can see the page now (UI thread).
     bool PageSeen() const;
@@ -236,11 +231,9 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     LightingMirror m_mirror;
     LightingMirror m_previousMirror;
     SystemWords m_systemWords{};
-    std::vector<std::string> m_macroNames;
     // Set by the UI thread; the lighting thread rests while it is false.
     std::atomic<bool> m_previewSeen{true};
     std::atomic<uint32_t> m_keyEvents{0};
     std::mutex m_restMutex;
     std::condition_variable m_restCv;
-    ui::Control* m_translator = nullptr;
 };

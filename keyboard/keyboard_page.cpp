@@ -13,7 +13,6 @@
 #include "platform/ui/window.h"
 #include "profile/key_tables.h"
 #include "profile/key_text.h"
-#include "profile/macro_store.h"
 
 namespace {
 
@@ -25,7 +24,6 @@ constexpr int kRestingPushMs = 250;
 constexpr int kRepeatStepMs = 250;
 constexpr int kLightingMode = 1;
 constexpr int kKeyMode = 2;
-constexpr int kEditorMaximum = 4;
 constexpr uint8_t kKindProfileKey = 0xD0;
 constexpr uint8_t kKindGunKey = 0x72;
 
@@ -67,14 +65,7 @@ void CVeldmarkKeyboardDevice::InitKindPage() {
     } else if (auto* area = FindSubControl<ui::Container>("keyboard_device_key_light")) {
         BindPanel(*area);
     }
-    m_translator = FindSubControl("text_test");
     BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
-    if (auto* keys = dynamic_cast<KeySetView*>(GetKeyEditor())) {
-        keys->SetDeviceKind(m_kind);
-    }
     LoadProfile();
     RefreshPage();
 }
@@ -96,47 +87,11 @@ void CVeldmarkKeyboardDevice::RefreshPage() {
     SelectPollingRate(Half(w[kWordFlags6AndRate], true));
 }
 
-void CVeldmarkKeyboardDevice::RefreshEditorLists() {
-    LoadEditorLists();
-    LoadMacroNames();
-    if (auto* keys = dynamic_cast<KeySetView*>(GetKeyEditor())) {
-        keys->SetMacroNames(m_macroNames);
-    }
-    auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor());
-    if (editor == nullptr) {
-        return;
-    }
-    std::vector<std::string> names = m_modeNames;
-    std::vector<bool> visible = m_modeVisible;
-    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
-    visible.resize(names.size(), true);
-    editor->InitModes(names, visible, kEditorMaximum, kEditorMaximum);
-}
-
-void CVeldmarkKeyboardDevice::LoadMacroNames() {
-    profile::MacroStore store;
-    store.SetFolder(ProfileFolder());
-    store.Load();
-    m_macroNames.clear();
-    for (const profile::MacroInfo& macro : store.GetMacros()) {
-        m_macroNames.push_back(macro.name);
-    }
-}
-
-std::string CVeldmarkKeyboardDevice::Translate(std::string_view key) {
-    if (m_translator == nullptr) {
-        return std::string(key);
-    }
-    m_translator->SetTextKey(std::string(key));
-    return m_translator->GetText();
-}
-
 // --- keys ------------------------------------------------------------------------------------
 
 // A profile key (0xD0) reads like a device key; the gun keys of a mouse mean
 // nothing on a keyboard and read as "off" like every kind without a name.
 void CVeldmarkKeyboardDevice::RefreshKeyDisplay() {
-    const auto translate = [this](std::string_view key) { return Translate(key); };
     const std::vector<KeyEntry> keys = GetKeyList();
     for (size_t i = 0; i < keys.size(); ++i) {
         KeyAssignment record = keys[i].current;
@@ -147,7 +102,7 @@ void CVeldmarkKeyboardDevice::RefreshKeyDisplay() {
             if (record.kind == kKindProfileKey) {
                 record.kind = keys::kKindDevice;
             }
-            text = keys::AssignmentText(record, m_macroNames, translate);
+            text = KeyFunctionText(record);
         }
         if (text) {
             ShowKeyText(static_cast<int>(i), *text);

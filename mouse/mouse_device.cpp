@@ -13,7 +13,6 @@ namespace {
 
 // A lighting pass every 1 ms, one tick each.
 constexpr auto kPassPeriod = std::chrono::microseconds(1000);
-constexpr int kEditorMaximum = 4;
 constexpr size_t kInfoKeyPositions = 5;
 constexpr size_t kInfoMacroUnits = 6;
 
@@ -45,6 +44,7 @@ void CVeldmarkMouseDevice::Construct() {
     Document().SetBuiltInModeCount(mouse::kBuiltInModes);
     // The mouse's own frames cover every LED; the light list is not laid over them.
     SetLayersInFrames(false);
+    SetKeyFunctionPage(true);
     m_modes = {
         {[this] { FrameWave(); }},        {[this] { FrameSpectrum(); }},
         {[this] { FrameBreath(); }},      {[this] { FrameStatic(); }},
@@ -355,14 +355,7 @@ void CVeldmarkMouseDevice::InitKindPage() {
             }
         }
     }
-    m_translator = FindSubControl("text_test");
     BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
-    if (auto* keys = dynamic_cast<KeySetView*>(GetKeyEditor())) {
-        keys->SetDeviceKind(m_kind);
-    }
     InitSettingsPage();
     LoadProfile();
     RefreshPage();
@@ -375,33 +368,6 @@ void CVeldmarkMouseDevice::RefreshPage() {
         editor->ShowLightInfo(m_lightInfo);
     }
     m_settings->ShowProfile();
-}
-
-void CVeldmarkMouseDevice::RefreshEditorLists() {
-    LoadEditorLists();
-    LoadMacroNames();
-    if (auto* keys = dynamic_cast<KeySetView*>(GetKeyEditor())) {
-        keys->SetMacroNames(m_macroNames);
-    }
-    auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor());
-    if (editor == nullptr) {
-        return;
-    }
-    std::vector<std::string> names = m_modeNames;
-    std::vector<bool> visible = m_modeVisible;
-    names.insert(names.end(), m_effectNames.begin(), m_effectNames.end());
-    visible.resize(names.size(), true);
-    editor->InitModes(names, visible, kEditorMaximum, kEditorMaximum);
-}
-
-void CVeldmarkMouseDevice::LoadMacroNames() {
-    profile::MacroStore store;
-    store.SetFolder(ProfileFolder());
-    store.Load();
-    m_macroNames.clear();
-    for (const profile::MacroInfo& macro : store.GetMacros()) {
-        m_macroNames.push_back(macro.name);
-    }
 }
 
 void CVeldmarkMouseDevice::SelectKey(int index) {

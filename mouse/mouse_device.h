@@ -68,7 +68,6 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     void InitKindPage() override;
     void RefreshPage() override;
     // Macro names and lighting lists into the editors.
-    void RefreshEditorLists() override;
     // Every key's function on its key button and in "device_setkeyinfo_list",
     // and the lighting summary on the logo.
     void RefreshKeyDisplay() override;
@@ -110,7 +109,6 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     bool HasKeyTable() const { return m_hasKeyTable; }
     const mouse::SettingsRecord& GetLastSettings() const { return m_lastSettings; }
     int GetActiveProfileRead() const { return m_activeProfileRead; }
-    const std::vector<std::string>& GetMacroNames() const { return m_macroNames; }
     bool KeysPending() const { return m_keysPending; }
     bool MacrosPending() const { return m_macrosPending; }
 
@@ -141,8 +139,6 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     // Frames key button `index` on the picture (-1: none).
     void MarkSelectedKey(int index);
     static constexpr int kKeySettingsMode = 2;
-    std::string Translate(std::string_view key);
-    void LoadMacroNames();
     void SeedRing();
     // The recoil editor and the first sub-page, when the page is built.
     void InitSettingsPage();
@@ -154,9 +150,7 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     std::vector<uint8_t> m_buttonMap;
     mouse::SettingsRecord m_lastSettings{};
     int m_activeProfileRead = 0;
-    std::vector<std::string> m_macroNames;
     ui::Control* m_logo = nullptr;
-    ui::Control* m_translator = nullptr;
     bool m_keysPending = false;
     bool m_macrosPending = false;
     ModeTable m_modes;

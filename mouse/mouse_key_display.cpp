@@ -4,7 +4,6 @@
 #include "mouse/mouse_device.h"
 #include "platform/ui/label.h"
 #include "platform/ui/list.h"
-#include "profile/key_text.h"
 
 namespace {
 
@@ -17,28 +16,16 @@ std::unique_ptr<ui::Label> RowLabel(int width, uint32_t colour) {
 
 }  // namespace
 
-// Resolved through the page's hidden label, so the text follows the window's
-// current language.
-std::string CVeldmarkMouseDevice::Translate(std::string_view key) {
-    if (m_translator == nullptr) {
-        return std::string(key);
-    }
-    m_translator->SetTextKey(std::string(key));
-    return m_translator->GetText();
-}
-
 void CVeldmarkMouseDevice::RefreshKeyDisplay() {
     auto* list = FindSubControl<ui::ListBase>("device_setkeyinfo_list");
     if (list != nullptr) {
         list->SelectItem(-1, ui::Notify::No);
         list->RemoveAll();
     }
-    const auto translate = [this](std::string_view key) { return Translate(key); };
     const std::vector<KeyEntry>& keys = GetKeyList();
     const auto buttons = mouse::LogicalButtons();
     for (size_t i = 0; i < keys.size(); ++i) {
-        const std::optional<std::string> text =
-            keys::AssignmentText(keys[i].current, m_macroNames, translate);
+        const std::optional<std::string> text = KeyFunctionText(keys[i].current);
         ui::Control* button = KeyButton(static_cast<int>(i));
         if (!text || button == nullptr || i >= buttons.size()) {
             continue;

@@ -68,9 +68,6 @@ void CVeldmarkMousePadDevice::InitKindPage() {
         BindPanel(*area);
     }
     BindEditors();
-    if (auto* editor = dynamic_cast<LightEditorView*>(GetLightEditor())) {
-        editor->SetDeviceKind(m_kind);
-    }
     LoadProfile();
     RefreshPage();
 }
