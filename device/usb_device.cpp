@@ -361,6 +361,28 @@ void CVeldmarkUSBDevice::SetFunctionMode(int mode) {
 
 void CVeldmarkUSBDevice::SelectKey(int index) {
     m_selectedKey = index;
+    if (!m_keyFunctionPage) {
+        return;
+    }
+    MarkSelectedKey(index);
+    if (m_keyEditor == nullptr) {
+        return;
+    }
+    m_keyEditor->SetVisible(true);
+    const std::vector<KeyEntry>& keys = m_document->GetKeyList();
+    if (index >= 0 && index < static_cast<int>(keys.size())) {
+        if (auto* view = dynamic_cast<KeySetView*>(m_keyEditor)) {
+            view->SetKeyEntry(keys[static_cast<size_t>(index)]);
+        }
+    }
+}
+
+void CVeldmarkUSBDevice::MarkSelectedKey(int index) {
+    for (int i = 0; i < static_cast<int>(m_keyButtons.size()); ++i) {
+        if (auto* view = dynamic_cast<KeyButtonView*>(m_keyButtons[static_cast<size_t>(i)])) {
+            view->SetKeySelected(i == index);
+        }
+    }
 }
 
 void CVeldmarkUSBDevice::SetSelectedKeyEntry(const KeyEntry& entry) {

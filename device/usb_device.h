@@ -135,6 +135,9 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     virtual void SetTypeCode(int code);
     virtual int GetTypeCode() const { return m_typeCode; }
     virtual void SetLightInfo(const LightInfoRecord& record);
+    // Stores the selected key. On a page whose keys take functions it also
+    // frames that key's button (and no other) and shows the key editor with
+    // the key's entry (an index past the key list leaves the editor as it was).
     virtual void SelectKey(int index);
     // Key assignments (keyboard and mouse pages): replaces the selected key's
     // entry in the key list and writes "KeyList" into the document (nothing
@@ -295,6 +298,8 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     // Pages whose keys take functions (keyboard, mouse): RefreshEditorLists
     // also reads the macro names, which the key texts use.
     void SetKeyFunctionPage(bool on) { m_keyFunctionPage = on; }
+    // Frames key button `index` on the page's picture and no other (-1: none).
+    void MarkSelectedKey(int index);
     // Reads the macro names from the profile folder's macro store.
     void LoadMacroNames();
     // A language key in the window's current language (through the page's

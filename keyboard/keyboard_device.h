@@ -136,7 +136,6 @@ class CVeldmarkKeyboardDevice : public CVeldmarkUSBDevice, public ReportRatePage
     // that does something else than its own key is marked.
     void RefreshKeyDisplay() override;
     void ShowKeyText(int index, const std::string& text);
-    void SelectKey(int index) override;
     // The base's tabs; the lighting tab (1) enables the Fn key, the key tab
     // (2) disables it.
     void SetFunctionMode(int mode) override;

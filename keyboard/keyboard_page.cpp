@@ -127,26 +127,15 @@ void CVeldmarkKeyboardDevice::ShowKeyText(int index, const std::string& text) {
     }
 }
 
-void CVeldmarkKeyboardDevice::SelectKey(int index) {
-    CVeldmarkUSBDevice::SelectKey(index);
-    ui::Control* editor = GetKeyEditor();
-    if (editor == nullptr) {
-        return;
-    }
-    editor->SetVisible(true);
-    const std::vector<KeyEntry>& keys = GetKeyList();
-    if (index >= 0 && index < static_cast<int>(keys.size())) {
-        if (auto* view = dynamic_cast<KeySetView*>(editor)) {
-            view->SetKeyEntry(keys[static_cast<size_t>(index)]);
-        }
-    }
-}
-
 void CVeldmarkKeyboardDevice::SetFunctionMode(int mode) {
     CVeldmarkUSBDevice::SetFunctionMode(mode);
     if (ui::Control* fn = KeyButton(kFnKey);
         fn != nullptr && (mode == kLightingMode || mode == kKeyMode)) {
         fn->SetEnabled(mode == kLightingMode);
+    }
+    // Outside the key functions no key is being edited.
+    if (mode != kKeyMode) {
+        MarkSelectedKey(-1);
     }
 }
 

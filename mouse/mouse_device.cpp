@@ -370,31 +370,6 @@ void CVeldmarkMouseDevice::RefreshPage() {
     m_settings->ShowProfile();
 }
 
-void CVeldmarkMouseDevice::SelectKey(int index) {
-    CVeldmarkUSBDevice::SelectKey(index);
-    MarkSelectedKey(index);
-    ui::Control* editor = GetKeyEditor();
-    if (editor == nullptr) {
-        return;
-    }
-    editor->SetVisible(true);
-    const std::vector<KeyEntry>& keys = GetKeyList();
-    if (index >= 0 && index < static_cast<int>(keys.size())) {
-        if (auto* view = dynamic_cast<KeySetView*>(editor)) {
-            view->SetKeyEntry(keys[static_cast<size_t>(index)]);
-        }
-    }
-}
-
-// The picture frames the key being edited, and no other.
-void CVeldmarkMouseDevice::MarkSelectedKey(int index) {
-    for (int i = 0; i < static_cast<int>(mouse::LogicalButtons().size()); ++i) {
-        if (auto* view = dynamic_cast<KeyButtonView*>(KeyButton(i))) {
-            view->SetKeySelected(i == index);
-        }
-    }
-}
-
 // --- lighting thread ---------------------------------------------------------------------------
 
 void CVeldmarkMouseDevice::FrameWave() {

@@ -72,7 +72,6 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     // and the lighting summary on the logo.
     void RefreshKeyDisplay() override;
     // Key `index` becomes the key being edited; the key editor shows it.
-    void SelectKey(int index) override;
     // The sensitivity stages, report rate and desktop pointer settings of
     // the page (mouse_device_settings.cpp).
     mouse::MouseSettings& Settings() override { return *m_settings; }
@@ -136,8 +135,6 @@ class CVeldmarkMouseDevice : public CVeldmarkUSBDevice,
     void ShowKeyRow(ui::Control* list, size_t index, const std::string& name,
                     const std::string& text);
     void ShowLogoSummary();
-    // Frames key button `index` on the picture (-1: none).
-    void MarkSelectedKey(int index);
     static constexpr int kKeySettingsMode = 2;
     void SeedRing();
     // The recoil editor and the first sub-page, when the page is built.

@@ -40,6 +40,21 @@ class TestLightButton : public ui::Button, public LedControlView {
     int shows = 0;
 };
 
+// A key button that keeps the texts the page gives it.
+class TestKeyButton : public TestLightButton, public KeyButtonView {
+  public:
+    void ShowKeyTexts(const std::string& name, const std::string& assignment) override {
+        keyName = name;
+        keyText = assignment;
+    }
+    const std::string& GetKeyName() const override { return keyName; }
+    const std::string& GetAssignmentText() const override { return keyText; }
+    void SetKeySelected(bool on) override { selected = on; }
+    std::string keyName;
+    std::string keyText;
+    bool selected = false;
+};
+
 class TestLightEditor : public ui::VerticalLayout, public LightEditorView {
   public:
     void SetDeviceKind(int kind) override { deviceKind = kind; }

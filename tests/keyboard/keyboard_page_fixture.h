@@ -33,6 +33,7 @@ class KeyboardPageTest : public PageTest {
             return std::make_unique<CVeldmarkKeyboardDevice>(*bus);
         });
         host->Factory().Register<CDeviceProfileUI>("DeviceProfile");
+        host->Factory().Register<TestKeyButton>("DeviceKeyButton");
         BuildPage();
     }
     void TearDown() override {

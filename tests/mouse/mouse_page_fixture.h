@@ -12,21 +12,6 @@
 #include "sim/mouse_firmware.h"
 #include "tests/device/usb_device_test_support.h"
 
-// A key button that keeps the texts the page gives it.
-class TestKeyButton : public TestLightButton, public KeyButtonView {
-  public:
-    void ShowKeyTexts(const std::string& name, const std::string& assignment) override {
-        keyName = name;
-        keyText = assignment;
-    }
-    const std::string& GetKeyName() const override { return keyName; }
-    const std::string& GetAssignmentText() const override { return keyText; }
-    void SetKeySelected(bool on) override { selected = on; }
-    std::string keyName;
-    std::string keyText;
-    bool selected = false;
-};
-
 class MousePageTest : public PageTest {
   protected:
     std::string BusKinds() const override { return "mouse"; }

@@ -109,16 +109,38 @@ TEST_F(KeyboardRoutesTest, RepeatDelayAndRateGoToTheDesktopAndNotToTheKeyboard) 
 }
 
 TEST_F(KeyboardRoutesTest, KeyButtonsAreChosenOnTheKeyTabAndPaintedOnTheLightingTab) {
+    auto* a = Find<CDeviceKeyButtonUI>("key_" + std::to_string(kKeyA));
+    auto* esc = Find<CDeviceKeyButtonUI>("key_0");
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(esc, nullptr);
     // On the lighting tab outside custom mode nothing is painted or chosen.
     Page()->SetFunctionMode(1);
     Click("key_" + std::to_string(kKeyA));
     EXPECT_EQ(Page()->GetSelectedKey(), -1);
+    EXPECT_FALSE(a->IsKeySelected());
     EXPECT_TRUE(Find("key_110")->IsEnabled());
 
+    // On the key tab the clicked key is framed, and only the last one.
     Page()->SetFunctionMode(2);
     EXPECT_FALSE(Find("key_110")->IsEnabled());
+    Click("key_0");
+    EXPECT_TRUE(esc->IsKeySelected());
     Click("key_" + std::to_string(kKeyA));
     EXPECT_EQ(Page()->GetSelectedKey(), kKeyA);
+    EXPECT_TRUE(a->IsKeySelected());
+    EXPECT_FALSE(esc->IsKeySelected());
+
+    // Back on the lighting tab the frame goes, and painting in the custom
+    // colours frames nothing.
+    Page()->SetFunctionMode(1);
+    EXPECT_FALSE(a->IsKeySelected());
+    LightInfoRecord record = Page()->GetLightInfo();
+    record.mode = 20;
+    Page()->SetLightInfo(record);
+    Page()->ApplyLighting();
+    Click("key_0");
+    EXPECT_FALSE(esc->IsKeySelected());
+    EXPECT_FALSE(a->IsKeySelected());
 }
 
 TEST_F(KeyboardRoutesTest, KeyButtonsNameTheirKeyAndMarkAChangedFunction) {
