@@ -6,65 +6,18 @@
 # Usage: tests/e2e/headset_e2e.sh BIN_DIR [SCREENSHOT.png]
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR [SCREENSHOT.png]}" && pwd)
 shot=${2:-}
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed (scripts/setup.sh)"; exit 0; }
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" VELDMARK_HID=sim:headset \
-        VELDMARK_INSTANCE=veldmark-e2e-headset \
-        xvfb-run -a -s "-screen 0 1400x900x24" "$0" "$bin" "$shot"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --usage "BIN_DIR [SCREENSHOT.png]" --screen 1400x900x24 VELDMARK_HID=sim:headset -- "$@"
 
-ctl="$bin/veldmarkctl"
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
-
-"$bin/veldmark" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-app=$!
-stop_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
-trap stop_app EXIT
-ready=$(wait_for true "$ctl" ui get --page headset 6533_eq_option_2 enabled)
-if [ "$ready" != true ]; then
-    echo "the program did not show the headset page with its audio"
-    cat "$XDG_RUNTIME_DIR/app.log"
-    exit 1
-fi
-folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name HD | head -1)
+start_app true "show the headset page with its audio" \
+    "$ctl" ui get --page headset 6533_eq_option_2 enabled
+folder=$(device_folder HD)
 
 # The sound tab, then equaliser preset 2.
 "$ctl" ui set --page headset 6533_voice_Op_tab selected 1
 "$ctl" ui set --page headset 6533_eq_option_2 selected 1
-profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
-stored=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["Device"][0]["SystemSetStages"]["EqType"])' "$profile")
+stored=$(json_at "$(profile_in "$folder")" Device 0 SystemSetStages EqType)
 check "the profile's EqType" 2 "$stored"
 bands=$("$ctl" sim audio headset | awk '$1 == "playback" && $2 ~ /^EQ_Slider/ {sub("EQ_Slider", "", $2); print $2, $3}' |
     sort -n | awk '{printf "%s%s", sep, $2; sep=","}')
@@ -93,7 +46,4 @@ check "twelve reports a frame" "$((count * 12))" "$reports"
 if [ -n "$shot" ]; then
     "$ctl" ui screenshot "$shot" || true
 fi
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

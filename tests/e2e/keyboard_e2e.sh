@@ -15,95 +15,28 @@
 # Usage: tests/e2e/keyboard_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed (scripts/setup.sh)"; exit 0; }
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" \
-        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
-        VELDMARK_DESKTOP_SETTINGS=none VELDMARK_HID=sim:keyboard \
-        xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --screen 1600x1000x24 VELDMARK_DESKTOP_SETTINGS=none VELDMARK_HID=sim:keyboard -- "$@"
 
-ctl="$bin/veldmarkctl"
 ui() { "$ctl" ui "$1" --page keyboard "${@:2}"; }
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
+# Connected: the keyboard's settings were read and the read-back has put its
+# report rate on the page. (The page shows that option before it connects
+# too, so the option alone does not tell.)
+connected() {
+    "$ctl" sim log keyboard | grep '^0x05 ReadParameters' >/dev/null &&
+        ui get polling_rate_option_3 selected
 }
-# `count` bytes from `offset` of a `veldmarkctl sim memory` dump, space separated.
-bytes_at() {  # bytes_at DUMP OFFSET COUNT
-    printf '%s\n' "$1" | python3 -c '
-import sys
-memory = {}
-for line in sys.stdin:
-    words = line.split()
-    if words and words[0].endswith(":"):
-        base = int(words[0][:-1], 16)
-        for i, word in enumerate(words[1:]):
-            memory[base + i] = word
-start, count = int(sys.argv[1]), int(sys.argv[2])
-print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
-}
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
-shot() {  # screenshots for a person to look at, when asked for
-    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
-}
-# Where the keyboard keeps a key: the position whose factory code is the key's.
-position_of() {  # position_of "KIND P1 P2"
-    local table=$1 want=$2
-    for position in $(seq 0 143); do
-        [ "$(bytes_at "$table" $((position * 3)) 3)" = "$want" ] && { echo "$position"; return; }
-    done
-    echo -1
-}
-
-app=""
 start_app() {
-    "$bin/veldmark" >>"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-    app=$!
-    # Connected: the read-back has put the keyboard's report rate on the page.
-    if [ "$(wait_for true ui get polling_rate_option_3 selected)" != true ]; then
-        echo "the program did not show the keyboard page"
-        cat "$XDG_RUNTIME_DIR/app.log"
-        exit 1
-    fi
+    launch_app
+    expect_ready true "show the keyboard page" connected
 }
-stop_app() {
-    [ -n "$app" ] || return 0
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-    app=""
-}
-trap stop_app EXIT
 start_app
-folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name keyboard | head -1)
+folder=$(device_folder keyboard)
 
 # --- keys ---------------------------------------------------------------------------------
 factory=$("$ctl" sim memory keyboard keys)
-a=$(position_of "$factory" "20 00 04")
-s=$(position_of "$factory" "20 00 16")
+a=$(position_of "$factory" "20 00 04" 144)
+s=$(position_of "$factory" "20 00 16" 144)
 check "A and S are in the keyboard's table" true \
     "$([ "$a" -ge 0 ] && [ "$s" -ge 0 ] && echo true || echo false)"
 check "the key list names keys as the page does" "64  A  A  0x200004" \
@@ -150,7 +83,7 @@ check "veldmarkctl macro import" "imported as Macro_1" \
 macros=$("$ctl" sim memory keyboard macros)
 check "header, total 30, one macro" "aa 55 1e 00 01 00" "$(bytes_at "$macros" 0 6)"
 check "its two events" "1e 00 80 04 1e 00 00 04" "$(bytes_at "$macros" 22 8)"
-f1=$(position_of "$factory" "20 00 3a")
+f1=$(position_of "$factory" "20 00 3a" 144)
 check "veldmarkctl key set F1" "keyboard key 1 (F1): Macro_1" "$("$ctl" key set keyboard F1 macro:0)"
 check "F1's position plays macro 0" "70 00 00" \
     "$(bytes_at "$("$ctl" sim memory keyboard keys)" $((f1 * 3)) 3)"
@@ -262,7 +195,4 @@ ui set deng_7color_check selected 1
 check "in every colour" 01 "$(bytes_at "$("$ctl" sim memory keyboard params)" 5 1)"
 shot wave
 
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -12,75 +12,11 @@
 # VELDMARK_E2E_SHOTS=DIR keeps screenshots of the page for a person to look at.
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool python3; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
-    done
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" \
-        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
-        VELDMARK_HID=sim:mouse xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --needs "xdotool python3" --screen 1600x1000x24 VELDMARK_HID=sim:mouse -- "$@"
 
-ctl="$bin/veldmarkctl"
 ui() { "$ctl" ui "$1" --page mouse "${@:2}"; }
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
-# `count` bytes from `offset` of a `veldmarkctl sim memory` dump, space separated.
-bytes_at() {  # bytes_at DUMP OFFSET COUNT
-    printf '%s\n' "$1" | python3 -c '
-import sys
-memory = {}
-for line in sys.stdin:
-    words = line.split()
-    if words and words[0].endswith(":"):
-        base = int(words[0][:-1], 16)
-        for i, word in enumerate(words[1:]):
-            memory[base + i] = word
-start, count = int(sys.argv[1]), int(sys.argv[2])
-print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
-}
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
-shot() {
-    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
-}
-start_app() {
-    "$bin/veldmark" >>"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-    app=$!
-    if [ "$(wait_for 320 ui get DPI_slider_0 max)" != 320 ]; then
-        echo "the program did not show the mouse page"
-        cat "$XDG_RUNTIME_DIR/app.log"
-        exit 1
-    fi
-}
-stop_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
+start_app() { launch_app && expect_ready 320 "show the mouse page" ui get DPI_slider_0 max; }
 # Clicks a control of the mouse page where a person would, through the X server.
 click_control() {  # click_control NAME
     local l t r b X Y WINDOW SCREEN
@@ -90,26 +26,18 @@ click_control() {  # click_control NAME
 }
 
 start_app
-trap stop_app EXIT
-folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
-profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
+folder=$(device_folder mouse)
+profile=$(profile_in "$folder")
 stored() {  # the profile's record of key $1, in hexadecimal
-    python3 -c 'import json,sys; print(hex(json.load(open(sys.argv[1]))["Device"][0]["KeyList"][int(sys.argv[2])]["Assignment"]))' \
-        "$profile" "$1"
+    printf '0x%x' "$(json_at "$profile" Device 0 KeyList "$1" Assignment)"
 }
 keys() { "$ctl" sim memory mouse keys; }
 # The key position that carries each button in the mouse's own table.
 factory=$(keys)
-position_of() {  # position_of "KIND P1 P2"
-    for position in $(seq 0 20); do
-        [ "$(bytes_at "$factory" $((position * 3)) 3)" = "$1" ] && { echo "$position"; return; }
-    done
-    echo -1
-}
-forward=$(position_of "10 10 00")
-right=$(position_of "10 02 00")
-left=$(position_of "10 01 00")
-back=$(position_of "10 08 00")
+forward=$(position_of "$factory" "10 10 00" 21)
+right=$(position_of "$factory" "10 02 00" 21)
+left=$(position_of "$factory" "10 01 00" 21)
+back=$(position_of "$factory" "10 08 00" 21)
 check "the mouse has a forward button" true "$([ "$forward" -ge 0 ] && echo true || echo false)"
 row_text() {  # the key list's function text of key $1
     ui tree device_setkeyinfo_list | python3 -c '
@@ -233,8 +161,7 @@ ui set mouse_x_left_edit text 25
 ui click macro_inset_moveleftkey_btn
 ui click macro_btn_export >/dev/null
 answer_dialog "$XDG_RUNTIME_DIR/left.mac"
-guid=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["MacroInfo"][0]["Guid"])' \
-    "$folder/macro.config")
+guid=$(json_at "$folder/macro.config" MacroInfo 0 Guid)
 check "export wrote the macro's file unchanged" same \
     "$(wait_for same sh -c "cmp -s '$folder/$guid.mac' '$XDG_RUNTIME_DIR/left.mac' && echo same")"
 ui click macro_btn_import >/dev/null
@@ -301,7 +228,4 @@ check "veldmarkctl key list in Chinese" "3  前进键  Ctrl+C  0x200106" \
     "$("$ctl" key list mouse --lang cn | sed -n 4p)"
 shot chinese
 
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

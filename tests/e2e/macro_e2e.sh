@@ -11,81 +11,16 @@
 # Usage: tests/e2e/macro_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed (scripts/setup.sh)"; exit 0; }
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" \
-        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
-        VELDMARK_HID=sim:mouse xvfb-run -a "$0" "$bin"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session VELDMARK_HID=sim:mouse -- "$@"
 
-ctl="$bin/veldmarkctl"
 ui() { "$ctl" ui "$1" --page mouse "${@:2}"; }
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
-# `count` bytes from `offset` of a `veldmarkctl sim memory` dump, space separated.
-bytes_at() {  # bytes_at DUMP OFFSET COUNT
-    printf '%s\n' "$1" | python3 -c '
-import sys
-memory = {}
-for line in sys.stdin:
-    words = line.split()
-    if words and words[0].endswith(":"):
-        base = int(words[0][:-1], 16)
-        for i, word in enumerate(words[1:]):
-            memory[base + i] = word
-start, count = int(sys.argv[1]), int(sys.argv[2])
-print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
-}
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
-shot() {  # screenshots for a person to look at, when asked for
-    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
-}
 
-"$bin/veldmark" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-app=$!
-stop_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
-trap stop_app EXIT
+start_app 320 "show the mouse page" ui get DPI_slider_0 max
 connected() { wait_for 320 ui get DPI_slider_0 max; }
-if [ "$(connected)" != 320 ]; then
-    echo "the program did not show the mouse page"
-    cat "$XDG_RUNTIME_DIR/app.log"
-    exit 1
-fi
-folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
+folder=$(device_folder mouse)
 # The key position that carries the forward button in the mouse's own table.
-factory=$("$ctl" sim memory mouse keys)
-forward=-1
-for position in $(seq 0 9); do
-    [ "$(bytes_at "$factory" $((position * 3)) 3)" = "10 10 00" ] && { forward=$position; break; }
-done
+forward=$(position_of "$("$ctl" sim memory mouse keys)" "10 10 00" 10)
 check "the mouse has a forward button" true "$([ "$forward" -ge 0 ] && echo true || echo false)"
 
 # A macro of four moves: left 12, right 10, up 7, down 10, 300 ms after each.
@@ -98,8 +33,7 @@ ui set mouse_y_up_edit text 7
 for direction in moveleftkey moverightkey moveupkey movedownkey; do
     ui click "macro_inset_${direction}_btn"
 done
-guid=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["MacroInfo"][0]["Guid"])' \
-    "$folder/macro.config")
+guid=$(json_at "$folder/macro.config" MacroInfo 0 Guid)
 events=$(python3 -c '
 import json, sys
 print(*[(e["Action"], e["Type"], e["Button"], e["Delay"]) for e in json.load(open(sys.argv[1]))["Events"]])' \
@@ -125,8 +59,7 @@ check "the four events" \
 keys=$("$ctl" sim memory mouse keys)
 check "the forward button plays macro 0" "70 00 00" "$(bytes_at "$keys" $((forward * 3)) 3)"
 check "the other buttons keep theirs" "10 02 00" "$(bytes_at "$keys" 3 3)"
-profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
-stored=$(python3 -c 'import json,sys; print(hex(json.load(open(sys.argv[1]))["Device"][0]["KeyList"][3]["Assignment"]))' "$profile")
+stored=$(printf '0x%x' "$(json_at "$(profile_in "$folder")" Device 0 KeyList 3 Assignment)")
 check "the profile's key list" 0x700000 "$stored"
 # The key list names the macro, and follows it when it is renamed.
 forward_row() { ui tree device_setkeyinfo_list | grep -A1 '"Forward"' | tail -1 | sed 's/.*enabled //'; }
@@ -156,7 +89,7 @@ check "the mouse holds both" "aa 55 1c 01 02 00" "$(bytes_at "$("$ctl" sim memor
 "$ctl" sim fault mouse unplug-mid 4
 ui click macro_inset_moveleftkey_btn >/dev/null
 "$ctl" ui click confirm_btn >/dev/null 2>&1 || true  # the message that the write failed
-check "the program still runs" yes "$(kill -0 "$app" 2>/dev/null && echo yes || echo no)"
+check "the program still runs" yes "$(app_running)"
 check "and still answers" "Jump Macro_1" "$(ui get macro_name_list items | paste -sd ' ')"
 check "the write was cut off: no tail" "00 00 00 00" \
     "$(bytes_at "$("$ctl" sim memory mouse macros)" 284 4)"
@@ -168,7 +101,4 @@ check "with its header" "aa 55 20 01 02 00" "$(bytes_at "$("$ctl" sim memory mou
 check "Burst at 40, 61 events, the new move second" "28 00 3d 00 2c 01 84 0c" \
     "$(bytes_at "$("$ctl" sim memory mouse macros)" 18 2) $(bytes_at "$("$ctl" sim memory mouse macros)" 40 2) $(bytes_at "$("$ctl" sim memory mouse macros)" 48 4)"
 
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

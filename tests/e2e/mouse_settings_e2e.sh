@@ -8,69 +8,20 @@
 # Usage: tests/e2e/mouse_settings_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run dbus-run-session gsettings; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
-    done
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    # The private folders go in front of the bus, so that everything the bus
-    # starts sees them too; nothing of the user's own settings is touched.
-    env VELDMARK_E2E_INNER=1 VELDMARK_E2E_SHOTS="${VELDMARK_E2E_SHOTS:-}" HOME="$work/home" XDG_DATA_HOME="$work/data" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" GSETTINGS_BACKEND=keyfile \
-        VELDMARK_DESKTOP_SETTINGS=gsettings VELDMARK_HID=sim:mouse \
-        xvfb-run -a dbus-run-session -- "$0" "$bin"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --needs gsettings --dbus GSETTINGS_BACKEND=keyfile \
+    VELDMARK_DESKTOP_SETTINGS=gsettings VELDMARK_HID=sim:mouse -- "$@"
 
-ctl="$bin/veldmarkctl"
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
 # The hexadecimal byte at `offset` of a `veldmarkctl sim memory` dump.
 byte_at() {  # byte_at DUMP OFFSET
     local line=$(($2 / 16 * 16)) column=$(($2 % 16))
     printf '%s\n' "$1" | awk -v line="$(printf '%04x:' "$line")" -v column="$column" \
         '$1 == line { print $(column + 2) }'
 }
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
 
-"$bin/veldmark" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-app=$!
-stop_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
-trap stop_app EXIT
 # Connected: the stage sliders have taken the mouse's step count.
-ready=$(wait_for 320 "$ctl" ui get --page mouse DPI_slider_0 max)
-if [ "$ready" != 320 ]; then
-    echo "the program did not show the mouse page"
-    cat "$XDG_RUNTIME_DIR/app.log"
-    exit 1
-fi
-folder=$(find "$XDG_DATA_HOME" -maxdepth 2 -type d -name mouse | head -1)
+start_app 320 "show the mouse page" "$ctl" ui get --page mouse DPI_slider_0 max
+folder=$(device_folder mouse)
 
 # The sensitivity sub-page, as a person opens it.
 "$ctl" ui set --page mouse mouse_device_seting_option_1 selected 1
@@ -84,13 +35,9 @@ params=$("$ctl" sim memory mouse params)
 check "stage 2 dpiX low byte (34)" 20 "$(byte_at "$params" 34)"
 check "stage 2 dpiX high byte (35)" 00 "$(byte_at "$params" 35)"
 check "the field shows the stored sensitivity" 1600 "$("$ctl" ui get --page mouse DPI_edit_2 text)"
-profile=$(find "$folder" -maxdepth 1 -name '*.Json' | head -1)
-stored=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["Device"][0]["DPIStages"]["StageDPIs"][2]["StageDPIX"])' "$profile")
+stored=$(json_at "$(profile_in "$folder")" Device 0 DPIStages StageDPIs 2 StageDPIX)
 check "the profile holds stage 2" 32 "$stored"
 
-shot() {  # screenshots for a person to look at, when asked for
-    [ -n "${VELDMARK_E2E_SHOTS:-}" ] && "$ctl" ui screenshot "$VELDMARK_E2E_SHOTS/$1.png" || true
-}
 shot sensitivity
 
 # Report rate options 1, then 3 → byte 11.
@@ -131,7 +78,4 @@ print(len(e), *[(x["Action"], x["Button"], x["Delay"], x["Type"]) for x in e[4:8
 check "bullet 2 in the pattern file" \
     "8 ('down', 1, 10, 1) ('up', 1, 0, 1) ('down', 6, 5, 4) ('up', 9, 80, 5)" "$events"
 
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
