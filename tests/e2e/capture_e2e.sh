@@ -12,55 +12,10 @@
 # Usage: tests/e2e/capture_e2e.sh BIN_DIR   (the folder holding veldmark and veldmarkctl)
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR}" && pwd)
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool xev xset python3; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
-    done
-    work=$(mktemp -d /tmp/veldmark-capture-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" VELDMARK_TRACE=1 \
-        VELDMARK_HID=sim:keyboard,mouse \
-        xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --needs "xdotool xev xset python3" --screen 1600x1000x24 VELDMARK_TRACE=1 \
+    VELDMARK_HID=sim:keyboard,mouse -- "$@"
 
-ctl="$bin/veldmarkctl"
-run="$XDG_RUNTIME_DIR"
-# A step that stops the script shows what the program said up to then.
-show_program_output() {
-    local status=$?
-    if [ "$status" -ne 0 ] && [ -f "$run/app.log" ]; then
-        echo "--- what the program printed (last 40 lines)"
-        tail -40 "$run/app.log"
-    fi
-}
-trap show_program_output EXIT
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
-# Polls a command until it prints `want` (5 s at most); prints what it saw last.
-wait_for() {  # wait_for WANT COMMAND...
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
 kb() { "$ctl" ui "$1" --page keyboard "${@:2}"; }
 rows_shown() { kb get macro_action_list items | wc -l; }
 recording() { kb get macro_btn_stopredio visible; }
@@ -77,20 +32,10 @@ click_control() {  # click_control PAGE NAME
     xdotool mousemove $((X + (l + r) / 2)) $((Y + (t + b) / 2)) click 1
 }
 start_app() {
-    "$bin/veldmark" >>"$run/app.log" 2>&1 &
-    app=$!
-    if [ "$(wait_for "ok selected keyboard" "$ctl" sim select keyboard)" != "ok selected keyboard" ]; then
-        echo "the program did not show the keyboard page"
-        cat "$run/app.log"
-        exit 1
-    fi
+    launch_app
+    expect_ready "ok selected keyboard" "show the keyboard page" "$ctl" sim select keyboard
     appwin=$(xdotool search --name "VARNE VK-R20" | head -1)
     kb set macro_Op_tab selected 1 >/dev/null
-}
-stop_all() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-    kill "$xevpid" 2>/dev/null || true
 }
 # Focus to the second client, one key, and whether it arrived there.
 second_client_gets_keys() {
@@ -113,9 +58,8 @@ PY
 }
 
 xev -geometry 200x200+0+0 -name veldmark-second-client >"$run/xev.log" 2>&1 &
-xevpid=$!
+stop_at_exit $!
 start_app
-trap stop_all EXIT
 xwin=$(wait_for_window() { for _ in $(seq 50); do
     xdotool search --name veldmark-second-client 2>/dev/null | head -1 && return; sleep 0.1; done; }
     wait_for_window)
@@ -243,7 +187,7 @@ start_recording() {
 # A second start brings the window back; a capture can only grab a window
 # the server shows, so wait until it is mapped again.
 bring_back() {
-    "$bin/veldmark" >>"$run/app.log" 2>&1
+    "$bin/veldmark" >>"$app_log" 2>&1
     for _ in $(seq 50); do
         xdotool search --onlyvisible --name "VARNE VK-R20" >/dev/null 2>&1 && break
         sleep 0.1
@@ -277,7 +221,7 @@ xdotool key a
 wait_for $((rows_before + 2)) rows_shown >/dev/null
 "$ctl" ui click closebtn >/dev/null # no tray here: the program ends
 wait "$app" || true
-check "the program ended" no "$(kill -0 "$app" 2>/dev/null && echo yes || echo no)"
+check "the program ended" no "$(app_running)"
 check "what was recorded before the exit is saved" $((rows_before + 2)) "$(macro_events | wc -l)"
 check "and the keyboard is free" yes "$(second_client_gets_keys)"
 
@@ -291,5 +235,4 @@ xdotool mousemove 30 30 click 1
 sleep 0.2
 check "and the pointer" $((clicks_before + 1)) "$(clicks)"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -18,70 +18,22 @@
 # as keyboard-lighting.png and mousepad-sync.png for a person to look at.
 set -euo pipefail
 
-bin=$(cd "${1:?usage: $0 BIN_DIR [SHOT_DIR]}" && pwd)
 shots=${2:-}
 if [ -n "$shots" ]; then
     mkdir -p "$shots"
     shots=$(cd "$shots" && pwd)
 fi
-if [ "${VELDMARK_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run python3; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup.sh)"; exit 0; }
-    done
-    work=$(mktemp -d /tmp/veldmark-e2e-XXXXXX)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/data" "$work/config" "$work/home" "$work/run"
-    chmod 700 "$work/run"
-    env VELDMARK_E2E_INNER=1 HOME="$work/home" XDG_DATA_HOME="$work/data" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
-        VELDMARK_HID=sim:keyboard,mouse,mousepad,headset \
-        xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$bin" "$shots"
-    exit $?
-fi
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_session --usage "BIN_DIR [SHOT_DIR]" --needs python3 --screen 1600x1000x24 \
+    VELDMARK_HID=sim:keyboard,mouse,mousepad,headset -- "${1:-}" "$shots"
+shot_dir=$shots
 
-ctl="$bin/veldmarkctl"
 ui() { "$ctl" ui "$1" --page "$2" "${@:3}"; }
-passed=0
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        passed=$((passed + 1))
-        echo "ok: $1"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $1: expected '$2', got '$3'"
-    fi
-}
-wait_for() {  # wait_for WANT COMMAND...: polls (5 s at most), prints what it saw last
-    local want=$1 seen=""
-    shift
-    for _ in $(seq 50); do
-        seen=$("$@" 2>/dev/null || true)
-        [ "$seen" = "$want" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$seen"
-}
-bytes_at() {  # bytes_at DUMP OFFSET COUNT: bytes of a `veldmarkctl sim memory` dump
-    printf '%s\n' "$1" | python3 -c '
-import sys
-memory = {}
-for line in sys.stdin:
-    words = line.split()
-    if words and words[0].endswith(":"):
-        base = int(words[0][:-1], 16)
-        for i, word in enumerate(words[1:]):
-            memory[base + i] = word
-start, count = int(sys.argv[1]), int(sys.argv[2])
-print(" ".join(memory.get(i, "??") for i in range(start, start + count)))' "$2" "$3"
-}
 stored_light() {  # stored_light FOLDER: mode, brightness, red, green, blue of its profile
-    local profile
-    profile=$(find "$1" -maxdepth 1 -name '*.Json' | head -1)
     python3 -c '
 import json, sys
 light = json.load(open(sys.argv[1]))["Device"][0]["LightInfo"]
-print(*(light[k] for k in ("SelectItem", "Light", "Red", "Green", "Blue")))' "$profile"
+print(*(light[k] for k in ("SelectItem", "Light", "Red", "Green", "Blue")))' "$(profile_in "$1")"
 }
 # The pad's last frame: one "r g b" a light, joined by commas.
 pad_lights() { "$ctl" sim frames mousepad | tail -n +2 | paste -sd,; }
@@ -89,23 +41,10 @@ pad_first() { "$ctl" sim frames mousepad | sed -n 2p; }
 # Every light of the pad shows "$1".
 pad_all() { pad_lights | tr ',' '\n' | sort -u | paste -sd,; }
 mark() { ui get "$1" synchro_device_select selected; }
-shot() {
-    [ -n "$shots" ] && "$ctl" ui screenshot "$shots/$1.png" || true
-}
 
-"$bin/veldmark" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
-app=$!
-stop_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
-trap stop_app EXIT
+launch_app
 for kind in keyboard mouse mousepad headset; do
-    if [ "$(wait_for true ui get "$kind" device_select visible)" != true ]; then
-        echo "the program did not list the $kind"
-        cat "$XDG_RUNTIME_DIR/app.log"
-        exit 1
-    fi
+    expect_ready true "list the $kind" ui get "$kind" device_select visible
 done
 data=$(find "$XDG_DATA_HOME" -mindepth 1 -maxdepth 1 -type d | head -1)
 sleep 1  # each entry connects its device 500 ms after it is listed
@@ -223,7 +162,4 @@ check "the keyboard stays in the group" true "$(mark keyboard)"
 check "the mouse stays in the group" true "$(mark mouse)"
 check "the pad's profile keeps its new brightness" 1 "$(stored_light "$data/MousePad" | cut -d' ' -f2)"
 
-stop_app
-trap - EXIT
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
