@@ -139,6 +139,33 @@ TEST_F(LocalSocketTest, ARequestAnsweredLaterHoldsUpNoOtherClient) {
     EXPECT_EQ(slow, "late");
 }
 
+// The program quits from within a request (its close button clicked through
+// the endpoint): the reply given just before the stop still reaches the client.
+TEST_F(LocalSocketTest, AReplyGivenJustBeforeTheStopIsStillSent) {
+    for (int round = 0; round < 20; ++round) {
+        LocalServer server;
+        ASSERT_EQ(server.Listen(name), ListenResult::Listening);
+        std::mutex lock;
+        std::optional<Responder> held;
+        ASSERT_TRUE(server.Start([&](const std::string&, Responder reply) {
+            std::lock_guard guard(lock);
+            held = reply;
+        }));
+        std::optional<std::string> answer;
+        std::thread client([&] { answer = SendLocalRequest(name, "click closebtn", 5000); });
+        while (true) {
+            std::lock_guard guard(lock);
+            if (held) {
+                break;
+            }
+        }
+        (*held)("ok");
+        server.Stop();
+        client.join();
+        ASSERT_EQ(answer, "ok") << "round " << round;
+    }
+}
+
 TEST_F(LocalSocketTest, ASilentConnectionAndAFloodLeaveRequestsAnsweredAtOnce) {
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);

@@ -298,7 +298,28 @@ struct LocalServer::Loop {
             }
             DropExpired();
         }
+        // Replies given before the stop still go out, as far as the sockets
+        // take them without waiting: a request that ends the program (a
+        // click on its close button) is answered, not left hanging up.
+        FlushReplies();
         CloseAll();
+    }
+
+    void FlushReplies() {
+        TakeReplies();
+        for (Connection& c : connections) {
+            while (c.written < c.out.size()) {
+                const ssize_t n = send(c.fd, c.out.data() + c.written, c.out.size() - c.written,
+                                       MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n <= 0) {
+                    break;
+                }
+                c.written += static_cast<size_t>(n);
+            }
+        }
     }
 };
 
