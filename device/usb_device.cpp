@@ -443,6 +443,8 @@ void CVeldmarkUSBDevice::LoadMacroNames() {
     profile::MacroStore store;
     store.SetFolder(ProfileFolder());
     store.Load();
+    const profile::FileStatus state = store.GetListState();
+    m_macroListRead = state == profile::FileStatus::Ok || state == profile::FileStatus::Missing;
     m_macroNames.clear();
     for (const profile::MacroInfo& macro : store.GetMacros()) {
         m_macroNames.push_back(macro.name);

@@ -302,6 +302,9 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     void MarkSelectedKey(int index);
     // Reads the macro names from the profile folder's macro store.
     void LoadMacroNames();
+    // Whether the last LoadMacroNames read the macro list (or found none):
+    // only then do the names say which macros are gone.
+    bool MacroListRead() const { return m_macroListRead; }
     // A language key in the window's current language (through the page's
     // hidden label "text_test", so it follows a language switch).
     std::string Translate(std::string_view key);
@@ -390,6 +393,7 @@ class CVeldmarkUSBDevice : public ui::HorizontalLayout {
     int m_functionMode = 1;
     bool m_keyFunctionPage = false;
     std::vector<std::string> m_macroNames;
+    bool m_macroListRead = false;
     // frame as last pushed (UI thread)
     std::vector<device::LedColor> m_leds;
     std::vector<uint8_t> m_streamBuffer;

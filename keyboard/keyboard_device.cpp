@@ -609,8 +609,12 @@ LightInfoRecord CVeldmarkKeyboardDevice::GetLightInfo() const {
     return m_lightInfo;
 }
 
+// A macro list that cannot be read changes no key.
 void CVeldmarkKeyboardDevice::ValidateMacroKeys() {
     LoadMacroNames();
+    if (!MacroListRead()) {
+        return;
+    }
     std::vector<KeyEntry> keys = GetKeyList();
     if (macro::ResetMissingMacros(keys, static_cast<int>(GetMacroNames().size()))) {
         SetKeyList(keys);

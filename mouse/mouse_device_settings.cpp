@@ -24,6 +24,9 @@ bool CVeldmarkMouseDevice::SelectReportRateOption(int n) {
 
 void CVeldmarkMouseDevice::ValidateMacroKeys() {
     RefreshEditorLists();  // reloads the macro list
+    if (!MacroListRead()) {
+        return;  // an unreadable list says nothing about which macros are gone
+    }
     std::vector<KeyEntry> keys = MouseDocument().GetKeyList();
     if (macro::ResetMissingMacros(keys, static_cast<int>(GetMacroNames().size()))) {
         MouseDocument().WriteKeyAssignments(keys);

@@ -4,10 +4,13 @@
 // checked against the macro list, and the page's tip.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
 #include "platform/ui/range_controls.h"
 #include "profile/macro_records.h"
+#include "profile/macro_store.h"
 #include "tests/mouse/mouse_page_fixture.h"
 
 namespace {
@@ -68,6 +71,14 @@ TEST_F(MouseDeviceSettingsTest, MacroKeysPastTheMacroListGetTheirDefaultBack) {
     EXPECT_EQ(page->GetKeyList().at(3).current, page->GetKeyList().at(3).defaults);
     EXPECT_EQ(page->GetKeyList().at(4).current, page->GetKeyList().at(4).defaults);
     EXPECT_EQ(page->GetKeyList().at(1), untouched);
+}
+
+TEST_F(MouseDeviceSettingsTest, AnUnreadableMacroListTakesNoMacroFromAKey) {
+    Assign(3, macro::kKindMacro, 0, 0);
+    const std::string list = page->ProfileFolder() + profile::MacroStore::kListName;
+    std::filesystem::create_directories(list);
+    page->ValidateMacroKeys();
+    EXPECT_EQ(page->GetKeyList().at(3).current.kind, macro::kKindMacro);
 }
 
 TEST_F(MouseDeviceSettingsTest, AProfileSwitchChecksTheMacroKeysBeforeItUploads) {
