@@ -536,6 +536,7 @@ void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
     m_preview.StartTiming(Engine().Now());
     uint32_t keyEventsSeen = m_keyEvents.load();
     std::chrono::milliseconds wait(1);
+    uint32_t due = Engine().Now();  // when the next pass is due
     while (!stop.WaitFor(wait)) {
         if (!channel.IsOpen()) {
             wait = kDetachedWait;
@@ -555,8 +556,13 @@ void CVeldmarkKeyboardDevice::LightingThread(ui::StopSignal& stop) {
                 continue;
             }
             m_preview.StartTiming(Engine().Now());
+            due = Engine().Now();
         }
-        wait = std::chrono::milliseconds(m_preview.Pass(Engine().Now()));
+        // The frames are only shown, at the pace of a display: the thread wakes
+        // that often and runs the passes that came due meanwhile, each at its
+        // own time, so an effect keeps its speed with a fifth of the wake-ups.
+        wait = std::chrono::milliseconds(
+            m_preview.PassesUntil(due, Engine().Now(), static_cast<uint32_t>(kShowPeriodMs)));
     }
     stop.RemoveWakeCallback(wake);
     Trace("KB灯光线程设定退出");

@@ -174,6 +174,23 @@ uint32_t KeyboardPreview::Pass(uint32_t now) {
     return NextPassIn(now, threshold);
 }
 
+uint32_t KeyboardPreview::PassesUntil(uint32_t& due, uint32_t now, uint32_t minWaitMs) {
+    constexpr int kMaxCatchUp = 64;
+    const auto before = [](uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) < 0; };
+    uint32_t at = before(due, now) ? due : now;
+    uint32_t in = Pass(at);
+    for (int passes = 1; in > 1 && !before(now, at + in) && passes < kMaxCatchUp; ++passes) {
+        at += in;
+        in = Pass(at);
+    }
+    if (in <= 1) {
+        due = now + in;
+        return in;
+    }
+    due = before(at + in, now) ? now : at + in;
+    return std::max(due - now, minWaitMs);
+}
+
 uint32_t KeyboardPreview::NextPassIn(uint32_t now, int threshold) const {
     if (threshold <= 0 || m_layersAnimate.load()) {
         return 1;

@@ -99,6 +99,11 @@ class KeyboardPreview {
     // the next pass is due: the time of the next frame, or 1 while the
     // custom effect or the light list need every pass.
     uint32_t Pass(uint32_t now);
+    // Runs every pass due from `due` up to `now`, each at its own time (at
+    // most 64; further behind, it goes on from now), and sets `due` to the
+    // next one. Returns the milliseconds to wait: at least `minWaitMs` while
+    // frames come by the tick table, 1 while the clock drives them.
+    uint32_t PassesUntil(uint32_t& due, uint32_t now, uint32_t minWaitMs);
     // Drops queued key events (before the thread starts).
     void DiscardKeyEvents();
 

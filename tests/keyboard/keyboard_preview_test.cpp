@@ -99,6 +99,52 @@ TEST_F(PreviewTest, PassesComputeFramesEveryThresholdOfThreeUnitsPerTwoMilliseco
     EXPECT_EQ(preview.Pass(now += 1), 1u);  // custom effects play every pass
 }
 
+// The thread wakes at the pace of a display and runs the passes that came due
+// meanwhile, each at its own time: the frames are those of a thread that woke
+// for every pass, and the effect keeps its speed.
+TEST_F(PreviewTest, PassesRunInABatchDrawWhatPassesRunOneByOneDraw) {
+    uint32_t twinNow = 0;
+    device::LightingEngine twinEngine{[&] { return twinNow; }};
+    twinEngine.SetLedCount(kPreviewLeds);
+    KeyboardPreview twin{twinEngine, 7};
+    for (const auto& [mode, speed] : {std::pair{1, 4}, std::pair{12, 0}, std::pair{23, 2}}) {
+        const device::LightingParams p{
+            static_cast<uint8_t>(mode), 5, static_cast<uint8_t>(speed), 1, 1, 200, 100, 50};
+        engine.SetLightingParams(p);
+        twinEngine.SetLightingParams(p);
+        preview.StartTiming(now = 1000);
+        twin.StartTiming(twinNow = 1000);
+        uint32_t due = now;
+        uint32_t twinDue = twinNow;
+        for (const uint32_t wake : {1000u, 1033u, 1070u, 1101u, 1140u}) {
+            now = wake;
+            const uint32_t wait = preview.PassesUntil(due, now, 33);
+            while (static_cast<int32_t>(twinDue - wake) <= 0) {
+                twinNow = twinDue;
+                twinDue += twin.Pass(twinNow);
+            }
+            EXPECT_GE(wait, 33u) << "mode " << mode;
+            EXPECT_EQ(due, twinDue) << "mode " << mode << " at " << wake;
+            EXPECT_EQ(engine.Phase(), twinEngine.Phase()) << "mode " << mode << " at " << wake;
+            for (int k = 0; k < kPreviewLeds; ++k) {
+                ASSERT_EQ(engine.GetLedColor(k), twinEngine.GetLedColor(k))
+                    << "mode " << mode << " at " << wake << ", LED " << k;
+            }
+        }
+    }
+    // Far behind, the batch stops after 64 passes and goes on from now.
+    Use(1, 0, 1, 4);
+    preview.StartTiming(now = 50000);
+    uint32_t due = now;
+    now += 10000;
+    preview.PassesUntil(due, now, 33);
+    EXPECT_EQ(due, now);
+    // Modes the clock drives get a pass every millisecond.
+    Use(0);
+    EXPECT_EQ(preview.PassesUntil(due, now += 5, 33), 1u);
+    EXPECT_EQ(due, now + 1);
+}
+
 TEST_F(PreviewTest, SpreadHuesSkipsTheWheelsUpperRange) {
     preview.SpreadHues();
     const device::KeyLevels& keys = engine.Keys();
