@@ -78,10 +78,21 @@ cpu_ticks() {
     echo $(( ${12} + ${13} ))
 }
 
-# Nanoseconds the program's threads spent on a processor (the scheduler's own
-# accounting; ticks are too coarse for windows of a few seconds).
-cpu_ns() {
-    cat /proc/"$app_pid"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
+# Nanoseconds each thread of the program spent on a processor ("tid ns"; the
+# scheduler's own accounting: ticks are too coarse for windows of a few
+# seconds).
+thread_ns() {
+    local task
+    for task in /proc/"$app_pid"/task/*; do
+        printf '%s %s\n' "${task##*/}" "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
+    done
+}
+
+# What the threads spent between two thread_ns lists: a thread that came
+# meanwhile counts from nothing, one that ended is left out.
+spent_ns() {  # before after
+    awk 'NR == FNR { before[$1] = $2; next } { s += $2 - ($1 in before ? before[$1] : 0) }
+         END { printf "%d", s }' <(printf '%s\n' "$1") <(printf '%s\n' "$2")
 }
 
 snapshot() {  # thread id, name and ticks of every thread of the program
@@ -92,6 +103,7 @@ snapshot() {  # thread id, name and ticks of every thread of the program
 }
 
 measure() {  # label
+    kill -0 "$app_pid" 2>/dev/null || { echo "the program is gone:"; tail -20 "$work/app.log"; }
     # The time is cut into windows and the median window is printed: a burst
     # of work from elsewhere on a shared machine moves one window, not the
     # figure. The threads are counted over the whole time.
@@ -100,10 +112,11 @@ measure() {  # label
     before=$(snapshot)
     w=$(awk -v s="$seconds" -v n="$windows" 'BEGIN { printf "%.3f", s / n }')
     for i in $(seq 1 "$windows"); do
-        start=$(cpu_ns)
+        start=$(thread_ns)
         sleep "$w"
-        end=$(cpu_ns)
-        shares+=("$(awk -v d=$(( end - start )) -v s="$w" 'BEGIN { printf "%.2f", d / 1e7 / s }')")
+        end=$(thread_ns)
+        shares+=("$(awk -v d="$(spent_ns "$start" "$end")" -v s="$w" \
+            'BEGIN { printf "%.2f", d / 1e7 / s }')")
     done
     after=$(snapshot)
     printf '%s\n' "${shares[@]}" | sort -n | awk -v label="$1" -v n="$windows" -v w="$w" '
