@@ -424,78 +424,73 @@ struct Swatches {
     }
 };
 
-using WindowRepaints = QtHostTest;
+// A row of seven swatches "c0" to "c6" (20 wide) under a 40 high strip,
+// `gap` wide apart, painted once; then five of them ask for a repaint twice
+// (the first request alone, then a batch of five) in a new colour.
+class WindowRepaints : public QtHostTest {
+  protected:
+    static constexpr uint32_t kNew = 0xFFC0FFEE;
+    static constexpr const char* kAsked[] = {"c0", "c2", "c3", "c5", "c6"};
 
-TEST_F(WindowRepaints, ManyRequestsRepaintTheRectangleAroundThemAtTheirWindowPlace) {
-    LoadXml(
-        "<VerticalLayout><Control height=\"40\"/><HorizontalLayout height=\"30\">"
-        "<Control width=\"13\"/><Custom name=\"c0\" width=\"20\"/><Custom name=\"c1\" "
-        "width=\"20\"/><Custom name=\"c2\" width=\"20\"/><Custom name=\"c3\" width=\"20\"/>"
-        "<Custom name=\"c4\" width=\"20\"/><Custom name=\"c5\" width=\"20\"/><Custom "
-        "name=\"c6\" width=\"20\"/></HorizontalLayout></VerticalLayout>");
-    Swatches swatches;
-    for (int i = 0; i < 7; ++i) {
-        swatches.Hook(*window->FindControl<ui::CustomControl>("c" + std::to_string(i)));
+    void LoadRow(int gap, int indent) {
+        std::string row = "<Control width=\"" + std::to_string(indent) + "\"/>";
+        for (int i = 0; i < 7; ++i) {
+            row += "<Custom name=\"c" + std::to_string(i) + "\" width=\"20\"/>";
+            if (i < 6 && gap > 0) {
+                row += "<Control width=\"" + std::to_string(gap) + "\"/>";
+            }
+        }
+        LoadXml("<VerticalLayout><Control height=\"40\"/><HorizontalLayout height=\"30\">" + row +
+                "</HorizontalLayout></VerticalLayout>");
+        for (int i = 0; i < 7; ++i) {
+            swatches.Hook(*window->FindControl<ui::CustomControl>("c" + std::to_string(i)));
+        }
+        ViewOf(*window).update();
+        EXPECT_TRUE(WaitFor([&] { return swatches.paints.size() == 7u; }, 2000));
+        QTest::qWait(100);  // a frame of quiet
+        before = swatches.paints;
     }
-    ViewOf(*window).update();
-    EXPECT_TRUE(WaitFor([&] { return swatches.paints.size() == 7u; }, 2000));
-    QTest::qWait(100);  // a frame of quiet
-    const std::map<std::string, int> before = swatches.paints;
-
-    swatches.color = 0xFFC0FFEE;
-    const char* asked[] = {"c0", "c2", "c3", "c5", "c6"};
-    QElapsedTimer clock;
-    clock.start();
-    for (int round = 0; round < 2; ++round) {  // the first request alone, then a batch of five
-        for (const char* name : asked) {
-            window->FindControl(name)->Invalidate();
+    // How long the requests took (a test skips when held up past a frame).
+    QElapsedTimer AskFiveTwice() {
+        swatches.color = kNew;
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 2; ++round) {
+            for (const char* name : kAsked) {
+                window->FindControl(name)->Invalidate();
+            }
+        }
+        return clock;
+    }
+    void ExpectTheAskingOnesInTheNewColour() {
+        for (const char* name : kAsked) {
+            EXPECT_TRUE(WaitFor([&] { return swatches.painted[name] == kNew; }, 2000));
         }
     }
+
+    Swatches swatches;
+    std::map<std::string, int> before;
+};
+
+TEST_F(WindowRepaints, ManyRequestsRepaintTheRectangleAroundThemAtTheirWindowPlace) {
+    LoadRow(0, 13);
+    const QElapsedTimer clock = AskFiveTwice();
     SKIP_IF_STALLED(clock);
-    for (const char* name : asked) {
-        EXPECT_TRUE(WaitFor([&] { return swatches.painted[name] == 0xFFC0FFEEu; }, 2000));
-    }
+    ExpectTheAskingOnesInTheNewColour();
     // Those between the asking ones lie in the rectangle and are repainted too.
     EXPECT_TRUE(WaitFor([&] { return swatches.paints["c1"] > before.at("c1"); }, 2000));
     EXPECT_TRUE(WaitFor([&] { return swatches.paints["c4"] > before.at("c4"); }, 2000));
     const QImage shown = ViewOf(*window).grab().toImage();
-    EXPECT_EQ(shown.pixel(13 + 5 * 20 + 10, 40 + 15), 0xFFC0FFEEu);
+    EXPECT_EQ(shown.pixel(13 + 5 * 20 + 10, 40 + 15), kNew);
 }
 
 // Lights far apart (around a mousepad's picture) are repainted each alone:
 // what lies between them is left as it is.
 TEST_F(WindowRepaints, ManyRequestsFarApartRepaintOnlyTheAskingOnes) {
-    std::string row;
-    for (int i = 0; i < 7; ++i) {
-        row += "<Custom name=\"c" + std::to_string(i) + "\" width=\"20\"/>";
-        if (i < 6) {
-            row += "<Control width=\"80\"/>";
-        }
-    }
-    LoadXml("<VerticalLayout><Control height=\"40\"/><HorizontalLayout height=\"30\">" + row +
-            "</HorizontalLayout></VerticalLayout>");
-    Swatches swatches;
-    for (int i = 0; i < 7; ++i) {
-        swatches.Hook(*window->FindControl<ui::CustomControl>("c" + std::to_string(i)));
-    }
-    ViewOf(*window).update();
-    EXPECT_TRUE(WaitFor([&] { return swatches.paints.size() == 7u; }, 2000));
-    QTest::qWait(100);  // a frame of quiet
-    const std::map<std::string, int> before = swatches.paints;
-
-    swatches.color = 0xFFC0FFEE;
-    const char* asked[] = {"c0", "c2", "c3", "c5", "c6"};
-    QElapsedTimer clock;
-    clock.start();
-    for (int round = 0; round < 2; ++round) {  // the first request alone, then a batch of five
-        for (const char* name : asked) {
-            window->FindControl(name)->Invalidate();
-        }
-    }
+    LoadRow(80, 0);
+    const QElapsedTimer clock = AskFiveTwice();
     SKIP_IF_STALLED(clock);
-    for (const char* name : asked) {
-        EXPECT_TRUE(WaitFor([&] { return swatches.painted[name] == 0xFFC0FFEEu; }, 2000));
-    }
+    ExpectTheAskingOnesInTheNewColour();
     QTest::qWait(100);
     EXPECT_EQ(swatches.paints["c1"], before.at("c1"));
     EXPECT_EQ(swatches.paints["c4"], before.at("c4"));
@@ -504,7 +499,6 @@ TEST_F(WindowRepaints, ManyRequestsFarApartRepaintOnlyTheAskingOnes) {
 TEST_F(WindowRepaints, AHiddenWindowPaintsNothingAndShowsTheNewLookWhenShownAgain) {
     LoadXml(
         R"(<VerticalLayout><Control height="40"/><Custom name="c" height="30"/></VerticalLayout>)");
-    Swatches swatches;
     swatches.Hook(*window->FindControl<ui::CustomControl>("c"));
     ViewOf(*window).update();
     EXPECT_TRUE(WaitFor([&] { return swatches.paints["c"] > 0; }, 2000));
