@@ -78,22 +78,7 @@ cpu_ticks() {
     echo $(( ${12} + ${13} ))
 }
 
-# Nanoseconds each thread of the program spent on a processor ("tid ns"; the
-# scheduler's own accounting: ticks are too coarse for windows of a few
-# seconds).
-thread_ns() {
-    local task
-    for task in /proc/"$app_pid"/task/*; do
-        printf '%s %s\n' "${task##*/}" "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
-    done
-}
-
-# What the threads spent between two thread_ns lists: a thread that came
-# meanwhile counts from nothing, one that ended is left out.
-spent_ns() {  # before after
-    awk 'NR == FNR { before[$1] = $2; next } { s += $2 - ($1 in before ? before[$1] : 0) }
-         END { printf "%d", s }' <(printf '%s\n' "$1") <(printf '%s\n' "$2")
-}
+. "$root/bench/cpu_windows.sh"
 
 snapshot() {  # thread id, name and ticks of every thread of the program
     local task
@@ -107,25 +92,12 @@ measure() {  # label
     # The time is cut into windows and the median window is printed: a burst
     # of work from elsewhere on a shared machine moves one window, not the
     # figure. The threads are counted over the whole time.
-    local before after start end i w
-    local -a shares=()
+    local before after m low high w
     before=$(snapshot)
-    w=$(awk -v s="$seconds" -v n="$windows" 'BEGIN { printf "%.3f", s / n }')
-    for i in $(seq 1 "$windows"); do
-        start=$(thread_ns)
-        sleep "$w"
-        end=$(thread_ns)
-        shares+=("$(awk -v d="$(spent_ns "$start" "$end")" -v s="$w" \
-            'BEGIN { printf "%.2f", d / 1e7 / s }')")
-    done
+    read -r m low high w < <(cpu_windows "$app_pid" "$seconds" "$windows")
     after=$(snapshot)
-    printf '%s\n' "${shares[@]}" | sort -n | awk -v label="$1" -v n="$windows" -v w="$w" '
-        { v[NR] = $1 }
-        END {
-            m = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
-            printf "%-24s %6.2f %% of one core (median of %d windows of %s s, %.2f-%.2f)\n",
-                   label ":", m, n, w, v[1], v[n]
-        }'
+    printf "%-24s %6.2f %% of one core (median of %d windows of %s s, %.2f-%.2f)\n" \
+        "$1:" "$m" "$windows" "$w" "$low" "$high"
     # The busiest threads, so that a figure can be traced to its spender.
     join -t $'\t' <(sort <<<"$before") <(sort <<<"$after") |
         awk -F'\t' -v t="$ticks" -v s="$seconds" \

@@ -52,34 +52,11 @@ start() {
     exit 1
 }
 stop() { kill -TERM "$app"; wait "$app" || true; app=""; }
-# Nanoseconds each thread of the program spent on a processor ("tid ns"; the
-# scheduler's own accounting, fine enough for windows of a few seconds).
-thread_ns() {
-    local task
-    for task in /proc/"$app"/task/*; do
-        printf '%s %s\n' "${task##*/}" "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
-    done
-}
-# What the threads spent between two thread_ns lists: a thread that came
-# meanwhile counts from nothing, one that ended is left out.
-spent_ns() {  # before after
-    awk 'NR == FNR { before[$1] = $2; next } { s += $2 - ($1 in before ? before[$1] : 0) }
-         END { printf "%d", s }' <(printf '%s\n' "$1") <(printf '%s\n' "$2")
-}
-# The time is cut into five windows and the median one is printed, so that a
-# burst of work from elsewhere on a shared machine moves a window, not the figure.
+. "$root/bench/cpu_windows.sh"
 measure() {
-    local i w t0 t1
-    local -a shares=()
-    w=$(awk -v s="$seconds" 'BEGIN { printf "%.3f", s / 5 }')
-    for i in 1 2 3 4 5; do
-        t0=$(thread_ns)
-        sleep "$w"
-        t1=$(thread_ns)
-        shares+=("$(awk -v d="$(spent_ns "$t0" "$t1")" -v s="$w" 'BEGIN { printf "%.2f", d / 1e7 / s }')")
-    done
-    printf '%s\n' "${shares[@]}" | sort -n |
-        awk '{ v[NR] = $1 } END { printf "%.2f %% of one core (median of 5 windows, %.2f-%.2f)\n", v[3], v[1], v[5] }'
+    local m low high w
+    read -r m low high w < <(cpu_windows "$app" "$seconds" 5)
+    printf '%.2f %% of one core (median of 5 windows, %.2f-%.2f)\n' "$m" "$low" "$high"
 }
 
 # A profile with the wave at the fastest speed, made once and chosen in the page.
