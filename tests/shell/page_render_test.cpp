@@ -9,12 +9,15 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QWidget>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/ui/button.h"
 #include "platform/ui/window.h"
@@ -100,6 +103,19 @@ class PageRenderTest : public ::testing::Test {
         return image.pixelColor(at);
     }
 
+    // The text of a button fits in the room the style leaves inside its
+    // border and padding.
+    static void ExpectTextFits(const QAbstractButton& button, const std::string& where) {
+        QStyleOptionButton option;
+        option.initFrom(&button);
+        option.text = button.text();
+        const QRect room =
+            button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+        EXPECT_LE(QFontMetrics(button.font()).horizontalAdvance(option.text), room.width())
+            << where << " cuts \"" << option.text.toStdString() << "\" (room for " << room.width()
+            << " of " << button.width() << " pixels)";
+    }
+
     qthost::QtHost host;
     std::unique_ptr<ui::Window> window;
 };
@@ -166,8 +182,7 @@ TEST_F(PageRenderTest, ProfileButtonsShowTheirWholeText) {
             const std::string where = std::string(language) + " " + c->GetName();
             const QString text = button->text();
             ASSERT_FALSE(text.isEmpty()) << where;
-            EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(text), button->width() - 4)
-                << where << " cuts \"" << text.toStdString() << "\"";
+            ExpectTextFits(*button, where);
             const QImage withText = button->grab().toImage();
             const ui::TextValue saved = c->GetTextValue();
             c->SetText("");
@@ -181,6 +196,30 @@ TEST_F(PageRenderTest, ProfileButtonsShowTheirWholeText) {
             EXPECT_NE(withText, without) << where << " draws no text";
         }
         EXPECT_EQ(checked, 8) << language;
+    }
+}
+
+// No button on a device page cuts its text, in either language.
+TEST_F(PageRenderTest, ButtonsOfEveryPageFitTheirText) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"XML/DeviceXml/keyboarddevice.xml", "keyboard"},
+        {"XML/DeviceXml/mousedevice.xml", "mouse"},
+        {"XML/DeviceXml/mousepaddevice.xml", "mousepad"},
+        {"XML/DeviceXml/hs6533device.xml", "headset"}};
+    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
+        host.Language().LoadFile(skintest::SkinFolder() / language);
+        for (const auto& [file, name] : pages) {
+            ui::Window& page = Show(file, name);
+            int checked = 0;
+            for (ui::Control* c : page.FindControlsByClass("Button")) {
+                auto* button = qobject_cast<QAbstractButton*>(WidgetOf(c->GetName()));
+                if (button != nullptr && button->isVisible() && !button->text().isEmpty()) {
+                    ++checked;
+                    ExpectTextFits(*button, std::string(language) + " " + c->GetName());
+                }
+            }
+            EXPECT_GT(checked, 0) << language << " " << name;
+        }
     }
 }
 
