@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/ui/button.h"
 #include "shell/qt/qt_painter.h"
@@ -150,7 +151,7 @@ class ButtonView : public Base, public ControlView {
         QColor background;
         std::string images[3];  // background, state, fore
         std::optional<ui::Color> border;
-        QString text;
+        std::string text;
         QFont font;
         QColor textColor;
         QRect textArea;
@@ -158,11 +159,12 @@ class ButtonView : public Base, public ControlView {
         bool operator==(const SkinLook&) const = default;
     };
 
-    SkinLook LookOf(const ui::Control& c) const {
+    // Fills look in place: a look kept from the last paint reuses its
+    // strings, so repainting a key in every frame of an effect allocates nothing.
+    void LookOf(const ui::Control& c, SkinLook& look) const {
         const auto* option = dynamic_cast<const ui::Option*>(&c);
         const ButtonState s{!this->isEnabled(), this->isDown(), this->underMouse(),
                             this->hasFocus(), option != nullptr && option->IsSelected()};
-        SkinLook look;
         look.size = this->size();
         look.ratio = this->devicePixelRatio();
         look.background = RoleColor(c, ui::ColorRole::Background, QColor());
@@ -174,11 +176,14 @@ class ButtonView : public Base, public ControlView {
         look.images[1] = StateImage(c, s);
         look.images[2] = c.GetImage(ImageState::Fore);
         look.border = c.GetColor(ui::ColorRole::Border);
-        look.text = ModelText();
-        if (!look.text.isEmpty()) {
+        look.text = c.GetText();
+        if (!look.text.empty()) {
             LabelOf(c, s, look);
+        } else {
+            look.textColor = QColor();
+            look.textArea = QRect();
+            look.textFlags = 0;
         }
-        return look;
     }
 
     void LabelOf(const ui::Control& c, const ButtonState& s, SkinLook& look) const {
@@ -225,9 +230,9 @@ class ButtonView : public Base, public ControlView {
             painter.setPen(ToQColor(*look.border));
             painter.drawRect(all.adjusted(0, 0, -1, -1));
         }
-        if (!look.text.isEmpty()) {
-            m_label.Draw(painter, look.textArea, look.textFlags, look.text, look.font,
-                         look.textColor);
+        if (!look.text.empty()) {
+            m_label.Draw(painter, look.textArea, look.textFlags, QString::fromStdString(look.text),
+                         look.font, look.textColor);
         }
     }
 
@@ -235,20 +240,20 @@ class ButtonView : public Base, public ControlView {
     // repainted with every frame of an effect while their skin look stays;
     // the look is kept as a picture and remade when what it shows changes.
     void PaintSkin(QPainter& painter, const ui::Control& c) {
-        SkinLook look = LookOf(c);
+        LookOf(c, m_next);
         if (!c.IsCustomPainted()) {
-            DrawLook(painter, look);
+            DrawLook(painter, m_next);
             return;
         }
-        if (m_layer.isNull() || !(look == m_look)) {
-            m_layer = QPixmap(look.size * look.ratio);
-            m_layer.setDevicePixelRatio(look.ratio);
+        if (m_layer.isNull() || !(m_next == m_look)) {
+            m_layer = QPixmap(m_next.size * m_next.ratio);
+            m_layer.setDevicePixelRatio(m_next.ratio);
             m_layer.fill(Qt::transparent);
             QPainter layer(&m_layer);
             layer.setRenderHints(painter.renderHints());
-            DrawLook(layer, look);
+            DrawLook(layer, m_next);
             layer.end();
-            m_look = std::move(look);
+            std::swap(m_look, m_next);
         }
         painter.drawPixmap(0, 0, m_layer);
     }
@@ -314,7 +319,8 @@ class ButtonView : public Base, public ControlView {
   private:
     ButtonKind m_kind;
     TextCache m_label;
-    SkinLook m_look;
+    SkinLook m_look;  // what m_layer shows
+    SkinLook m_next;  // the look now, filled on each paint
     QPixmap m_layer;
 };
 

@@ -149,12 +149,52 @@ void PlainView::moveEvent(QMoveEvent* event) {
     Window().ReportHostRects(*this);
 }
 
-void PlainView::paintEvent(QPaintEvent* /*event*/) {
-    ui::Control* c = Model();
-    if (c == nullptr) {
+void PlainView::paintEvent(QPaintEvent* event) {
+    if (Model() == nullptr || PaintsNothing()) {
         return;
     }
     QPainter painter(this);
+    // Below a row of small widgets (a mousepad's lights) the region to paint
+    // is many rectangles. Drawn through that clip, art and fills go the
+    // toolkit's slow way, which hands each tall one to a pool of threads and
+    // waits; drawn rectangle by rectangle they are plain copies.
+    const QRegion& region = event->region();
+    if (region.rectCount() > 1) {
+        for (const QRect& part : region) {
+            painter.setClipRect(part);
+            Paint(painter);
+        }
+        return;
+    }
+    Paint(painter);
+}
+
+// A bare layout (no colour, art or text) is passed over whenever something
+// inside it is repainted, thirty times a second below a moving light effect.
+bool PlainView::PaintsNothing() const {
+    const ui::Control& c = *Model();
+    if (c.IsCustomPainted() || dynamic_cast<const ui::ListElement*>(&c) != nullptr ||
+        dynamic_cast<const ui::Label*>(&c) != nullptr) {
+        return false;
+    }
+    for (ui::ColorRole role :
+         {ui::ColorRole::Background, ui::ColorRole::HotBackground, ui::ColorRole::Border}) {
+        if (c.GetColor(role)) {
+            return false;
+        }
+    }
+    for (ui::ImageState state :
+         {ui::ImageState::Background, ui::ImageState::Normal, ui::ImageState::Hot,
+          ui::ImageState::Disabled, ui::ImageState::Selected, ui::ImageState::Fore}) {
+        if (!c.GetImage(state).empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void PlainView::Paint(QPainter& painter) {
+    ui::Control* c = Model();
     if (c->IsCustomPainted()) {
         QtPainter canvas(painter, GetSkin().Images(), WindowPos(QPoint(0, 0)), font());
         c->Paint(canvas);

@@ -56,6 +56,9 @@ class PlainView : public QWidget, public ControlView {
     void ApplyState(ui::Property property) override;
 
   private:
+    // The control as it looks: its own drawing, or its skin art and text.
+    void Paint(QPainter& painter);
+    bool PaintsNothing() const;
     void PaintSkin(QPainter& painter);
     void PaintText(QPainter& painter);
     void ApplyScroll();

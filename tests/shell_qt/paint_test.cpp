@@ -541,6 +541,66 @@ QString SolidArt(const QTemporaryDir& dir, const char* name, QColor color) {
     return path;
 }
 
+using ScatteredRepaint = QtHostTest;
+
+// Below lights far apart the region to paint is many rectangles, which the
+// views paint one at a time: inside the region the pixels are those of one
+// whole paint (art, fills, text and a translucent layer beneath), and nothing
+// outside it is touched. A bare layout draws nothing, a coloured one its colour.
+TEST_F(ScatteredRepaint, PaintsEachRectangleAsTheWholePaintDoesAndNothingBesides) {
+    QTemporaryDir dir;
+    LoadXml(
+        "<VerticalLayout bkcolor=\"#80336699\"><HorizontalLayout height=\"120\">"
+        "<Container name=\"art\" width=\"160\" bkimage=\"" +
+        SolidArt(dir, "pad.png", QColor(200, 40, 40, 160)).toStdString() +
+        "\"><Label name=\"words\" text=\"Scattered lights\" textcolor=\"#FFFFFFFF\" "
+        "bkcolor=\"#4000FF00\"/></Container></HorizontalLayout><VerticalLayout "
+        "name=\"bare\" height=\"60\"/></VerticalLayout>");
+    Settle();
+    QTest::qWait(100);
+    QWidget& view = ViewOf(*window);
+    const auto render = [&](const QRegion& region) {
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        // Rendering starts at the region's corner, so that is where it goes.
+        view.render(&image, region.boundingRect().topLeft(), region);
+        return image;
+    };
+    const QImage whole = render(QRegion(view.rect()));
+    const QRegion scattered = QRegion(4, 4, 12, 20) + QRegion(40, 50, 60, 14) +
+                              QRegion(120, 10, 8, 100) + QRegion(20, 100, 30, 40) +
+                              QRegion(150, 125, 6, 50);
+    ASSERT_GT(scattered.rectCount(), 4);
+    const QImage parts = render(scattered);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < view.height(); ++y) {
+        for (int x = 0; x < view.width(); ++x) {
+            if (scattered.contains(QPoint(x, y))) {
+                inside += parts.pixel(x, y) != whole.pixel(x, y) ? 1 : 0;
+            } else {
+                outside += parts.pixel(x, y) != qRgb(0, 0, 0) ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_EQ(inside, 0) << "pixels inside the region unlike the whole paint";
+    EXPECT_EQ(outside, 0) << "pixels painted outside the region";
+    // The text, the art and the colours are there to compare.
+    const QRect words(WidgetOf("words")->mapTo(&view, QPoint(0, 0)), WidgetOf("words")->size());
+    int glyphs = 0;
+    for (int y = words.top(); y <= words.bottom(); ++y) {
+        for (int x = words.left(); x <= words.right(); ++x) {
+            const QColor c = whole.pixelColor(x, y);
+            glyphs += c.red() + c.green() + c.blue() > 600 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(glyphs, 10) << "no text drawn";
+    // The bluish layout shows the same below the bare one as beside the art.
+    const QColor below = whole.pixelColor(10, 150);
+    EXPECT_EQ(below, whole.pixelColor(170, 60));
+    EXPECT_GT(below.blue(), below.red() + 20);
+    EXPECT_GT(whole.pixelColor(10, 60).red(), 100);  // the art
+}
+
 using KeptButtonLook = QtHostTest;
 
 // A custom-painted button keeps its skin look as a picture; after each change
