@@ -63,8 +63,10 @@ Json::Value CJsonFile::Parse(const std::string& text, bool* ok) {
     Json::Value value;
     bool parsed = false;
     try {
+        // Comments are read past but not kept: the styled writer puts a kept
+        // comment before the next bracket on its line, which it then hides.
         Json::Reader reader;
-        parsed = reader.parse(text.data(), text.data() + text.size(), value, true);
+        parsed = reader.parse(text.data(), text.data() + text.size(), value, false);
     } catch (const std::exception&) {
         // jsoncpp throws on documents nested deeper than it allows.
         parsed = false;

@@ -71,6 +71,24 @@ TEST_F(JsonFile, LoadTellsMissingEmptyDamagedAndParsedFilesApart) {
     EXPECT_EQ(status, JsonLoadStatus::Ok);
 }
 
+// Comments are read past and not kept: written back, a comment after the
+// last member once swallowed the closing bracket, and the file no longer parsed.
+TEST_F(JsonFile, ADocumentWithCommentsIsWrittenBackAsJsonThatParses) {
+    const std::string texts[] = {
+        "{\"a\": [{\"b\": \"down\", // note { \n \"c\": 5 // last\n}],\n\"d\": 1}",
+        "// head\n{\"a\": 1, /* inside */ \"b\": [1, 2 // after\n]} // tail",
+        "{\"Events\": [{\"Action\": \"down\",/////   { \n \"Type\": 5 }]}"};
+    for (const std::string& text : texts) {
+        bool ok = false;
+        const Json::Value value = CJsonFile::Parse(text, &ok);
+        ASSERT_TRUE(ok) << text;
+        const std::string written = CJsonFile::StyledText(value);
+        const Json::Value again = CJsonFile::Parse(written, &ok);
+        EXPECT_TRUE(ok) << written;
+        EXPECT_EQ(again, value) << written;
+    }
+}
+
 TEST_F(JsonFile, DeeplyNestedDocumentIsDamagedNotACrash) {
     WriteText(Root() + "deep.json", std::string(5000, '[') + std::string(5000, ']'));
     JsonLoadStatus status = JsonLoadStatus::Ok;
