@@ -1,10 +1,14 @@
 #include "shell/qt/plain_view.h"
 
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
 
 #include "platform/ui/container.h"
 #include "platform/ui/label.h"
@@ -43,9 +47,6 @@ const std::string& FirstImage(const ui::Control& c, std::initializer_list<ui::Im
 PlainView::PlainView(ui::Control& control, WindowView& window, QWidget* parent)
     : QWidget(parent), ControlView(control, window, this) {
     setMouseTracking(true);
-    // The skin's stylesheet may give classes a background ([vclass="List"]); the model's
-    // own colours and images are drawn over it.
-    setAttribute(Qt::WA_StyledBackground, true);
     if (HasScrollBars(control)) {
         m_scroll = new QScrollArea(this);
         m_scroll->setFrameShape(QFrame::NoFrame);
@@ -135,7 +136,34 @@ bool PlainView::event(QEvent* event) {
         LayoutChildren();
         return true;
     }
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange) {
+        FollowStyledBackground();
+    }
     return QWidget::event(event);
+}
+
+// The skin's style sheet may give a class a background ([vclass="List"]);
+// the model's own colours and images are drawn over it. Qt paints a styled
+// background only for a view that asks, and asking costs a painter and a
+// rule lookup each time anything inside the view is repainted (every frame
+// of a light effect), so a view asks only when the sheet draws something
+// for it: the style draws the view's background once into a small picture.
+void PlainView::FollowStyledBackground() {
+    QStyleOption option;
+    option.initFrom(this);
+    option.rect = QRect(QPoint(0, 0), size().expandedTo(QSize(16, 16)));
+    QImage probe(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+    probe.fill(Qt::transparent);
+    {
+        QPainter painter(&probe);
+        style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    }
+    bool drawn = false;
+    for (int y = 0; y < probe.height() && !drawn; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(probe.constScanLine(y));
+        drawn = std::any_of(line, line + probe.width(), [](QRgb p) { return qAlpha(p) != 0; });
+    }
+    setAttribute(Qt::WA_StyledBackground, drawn);
 }
 
 void PlainView::resizeEvent(QResizeEvent* event) {

@@ -59,6 +59,7 @@ class PlainView : public QWidget, public ControlView {
     // The control as it looks: its own drawing, or its skin art and text.
     void Paint(QPainter& painter);
     bool PaintsNothing() const;
+    void FollowStyledBackground();
     void PaintSkin(QPainter& painter);
     void PaintText(QPainter& painter);
     void ApplyScroll();

@@ -524,6 +524,39 @@ TEST_F(WindowRepaints, AHiddenWindowPaintsNothingAndShowsTheNewLookWhenShownAgai
     EXPECT_TRUE(WaitFor([&] { return swatches.painted["c"] == 0xFF0000FFu; }, 2000));
 }
 
+using StyledBackgrounds = QtHostTest;
+
+// Qt is asked to paint a view's style-sheet background (a painter and a rule
+// lookup whenever anything inside it is repainted) only where the sheet draws
+// one: the demo sheet gives lists a background, not layouts; a sheet that
+// gives layouts one is followed at once, and the colour is drawn.
+TEST_F(StyledBackgrounds, OnlyViewsTheStyleSheetDrawsUnderAskForOne) {
+    LoadXml(R"(<VerticalLayout name="layout"><List name="list" height="60"/></VerticalLayout>)");
+    Settle();
+    QTest::qWait(50);
+    QWidget* layout = WidgetOf("layout");
+    QWidget* list = WidgetOf("list");
+    ASSERT_NE(layout, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->testAttribute(Qt::WA_StyledBackground));
+    EXPECT_FALSE(layout->testAttribute(Qt::WA_StyledBackground));
+
+    const QString sheet = qApp->styleSheet();
+    qApp->setStyleSheet(
+        sheet + QStringLiteral("\n*[vclass=\"VerticalLayout\"] { background-color: #ff00ff; }"));
+    Settle();
+    QTest::qWait(50);
+    EXPECT_TRUE(layout->testAttribute(Qt::WA_StyledBackground));
+    const QImage shown = layout->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() - 3), QColor(255, 0, 255));
+
+    qApp->setStyleSheet(sheet);
+    Settle();
+    QTest::qWait(50);
+    EXPECT_FALSE(layout->testAttribute(Qt::WA_StyledBackground));
+    EXPECT_TRUE(list->testAttribute(Qt::WA_StyledBackground));
+}
+
 // --- The kept look of custom-painted buttons -----------------------------
 
 class PaintedOption : public ui::Option {
