@@ -49,12 +49,30 @@ class LocalSocketTest : public ::testing::Test {
     static void Echo(const std::string& request, Responder reply) { reply("echo " + request); }
 
     // A connection that is made and then says nothing.
-    int RawConnect(const std::string& path) {
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    static sockaddr_un AddressOf(const std::string& path) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
-        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        return address;
+    }
+
+    int RawConnect(const std::string& path) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const sockaddr_un address = AddressOf(path);
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+        return fd;
+    }
+
+    // A listening socket of our own at `path` that stands in for a program;
+    // -1 when it cannot be made.
+    static int RawListen(const std::string& path, int backlog) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const sockaddr_un address = AddressOf(path);
+        if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+            listen(fd, backlog) != 0) {
+            close(fd);
+            return -1;
+        }
         return fd;
     }
 
@@ -231,12 +249,8 @@ TEST_F(LocalSocketTest, OverlongLinesAndTooManyRequestsEndTheConnection) {
 TEST_F(LocalSocketTest, ConnectingGivesUpWhenTheOwnerTakesNoConnections) {
     // A listener that never accepts: one connection fills its queue.
     const std::string path = (folder / "run" / "stuck.sock").string();
-    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
+    const int listener = RawListen(path, 0);
+    ASSERT_GE(listener, 0);
     std::vector<int> queued;
     for (int i = 0; i < 4; ++i) {
         queued.push_back(RawConnect(path));
@@ -333,12 +347,8 @@ TEST_F(LocalSocketTest, AServerOfAnotherUserIsNotTrusted) {
 // or did not answer in time.
 TEST_F(LocalSocketTest, AFailedRequestSaysWhetherTheProgramHungUpGarbledOrWasLate) {
     const std::string path = (folder / "run" / "raw.sock").string();
-    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(listen(listener, 4), 0);
+    const int listener = RawListen(path, 4);
+    ASSERT_GE(listener, 0);
     struct Case {
         std::string answer;  // written after the request line; "-" leaves the line unanswered
         bool hangUp;
